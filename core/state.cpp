@@ -1,0 +1,11 @@
+#include "state.h"
+
+namespace vkm {
+
+SettingsRecord Settings{};
+ImageBuffer DeviceImage{};
+ImageBuffer ReceivedImage{};
+LegacyBuffer LegacyRecord{};
+QString CurrentFileName = QString::fromLatin1(kNoName);
+
+} // namespace vkm
