@@ -1,0 +1,69 @@
+#include "scriptedprompter.h"
+
+namespace vkm {
+
+QString ScriptedPrompter::kindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Plain: return QStringLiteral("Plain");
+    case Kind::Information: return QStringLiteral("Information");
+    case Kind::Error: return QStringLiteral("Error");
+    case Kind::Confirmation: return QStringLiteral("Confirmation");
+    }
+    return {};
+}
+
+void ScriptedPrompter::message(Kind kind, const QString& text)
+{
+    shown << kindName(kind) + QStringLiteral(": ") + text;
+}
+
+Prompter::Answer ScriptedPrompter::ask(Kind kind, const QString& text)
+{
+    shown << QStringLiteral("Question ") + kindName(kind) + QStringLiteral(": ") + text;
+    if (answers_.empty()) {
+        unexpected << shown.back();
+        return Answer::No;
+    }
+    const Answer a = answers_.front();
+    answers_.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedPrompter::openFileName(const QString&)
+{
+    shown << QStringLiteral("Open");
+    if (files_.empty()) {
+        unexpected << shown.back();
+        return std::nullopt;
+    }
+    auto f = files_.front();
+    files_.pop_front();
+    return f;
+}
+
+std::optional<QString> ScriptedPrompter::saveFileName(const QString&, const QString&)
+{
+    shown << QStringLiteral("Save");
+    if (files_.empty()) {
+        unexpected << shown.back();
+        return std::nullopt;
+    }
+    auto f = files_.front();
+    files_.pop_front();
+    return f;
+}
+
+std::optional<QString> ScriptedPrompter::inputText(const QString&, const QString& label, const QString&)
+{
+    shown << QStringLiteral("Input: ") + label;
+    if (inputs_.empty()) {
+        unexpected << shown.back();
+        return std::nullopt;
+    }
+    auto t = inputs_.front();
+    inputs_.pop_front();
+    return t;
+}
+
+} // namespace vkm
