@@ -76,6 +76,9 @@ private slots:
         QCOMPARE(int(l.p.ExchangeFrame(6, 4, 4)), result);
         if (result == 1 && fault.startsWith("short"))
             QCOMPARE(l.p.lastFault(), QString("reply stopped after 2 of 4 bytes"));
+        // A slow reply goes on arriving after the timeout: let it end.
+        if (fault.startsWith("slow,"))
+            QTest::qWait(3000);
         uint16_t v = 0;
         QVERIFY(!l.p.ReadWord(0x1022, SpaceMemory, v));
         QCOMPARE(v, uint16_t(pattern(0x1022) + 256 * pattern(0x1023)));
