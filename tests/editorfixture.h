@@ -9,6 +9,7 @@
 #include "scriptedprompter.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPair>
 #include <QTest>
@@ -52,6 +53,19 @@ inline void onNextModal(std::function<void(QWidget*)> act)
         QVERIFY(w);
         act(w);
     });
+}
+
+// Types the characters into the focused editor as key presses (QTest's
+// keyClicks only knows Latin-1).
+inline void typeText(QWidget* w, const QString& text)
+{
+    for (QChar c : text) {
+        const int key = c.unicode() < 0x80 ? QChar(c).toUpper().unicode() : int(Qt::Key_unknown);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
 }
 
 template <class T> T* child(QWidget* w, const char* name)
