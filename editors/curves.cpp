@@ -382,7 +382,6 @@ void TFormCurves::Button4Click()
         if (!chosen)
             return;
         const QString name = csvFileName(*chosen);
-        lastExportName_ = name;
         if (QFileInfo::exists(name)
             && ctx_.prompts.ask(Prompter::Kind::Confirmation, QStringLiteral("Такой файл существует. Перезаписать файл?"))
                 != Prompter::Answer::Yes)

@@ -90,7 +90,6 @@ private:
     QValueAxis* axisX_;
     QValueAxis* axisY_;
     QPushButton* apply_;
-    QString lastExportName_;
 };
 
 } // namespace vkm
