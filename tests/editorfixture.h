@@ -4,8 +4,10 @@
 // and running a suite under a point locale and a comma locale.
 
 #include "app/ui/context.h"
+#include "link/infolog.h"
 #include "link/online.h"
 #include "link/protocol.h"
+#include "link/qserial.h"
 #include "scriptedprompter.h"
 
 #include <QApplication>
@@ -20,19 +22,16 @@
 
 namespace vkm {
 
-// The editors never touch the protocol: they write through writeOnLine. The
-// reference only has to exist.
-inline Protocol& unusedProtocol()
-{
-    alignas(Protocol) static unsigned char storage[sizeof(Protocol)];
-    return *reinterpret_cast<Protocol*>(storage);
-}
-
 struct EditorFixture {
+    // The editors never use the protocol (they write through writeOnLine):
+    // its port is never opened.
+    QtSerialLink port;
+    InfoLog log;
+    Protocol protocol{port, log};
     ScriptedPrompter prompts;
     QList<QPair<int, int>> writes;
     int writeResult = 0;
-    AppContext ctx{unusedProtocol(), prompts, [this](int from, int to) {
+    AppContext ctx{protocol, prompts, [this](int from, int to) {
                        writes.append({from, to});
                        return writeResult;
                    }};
