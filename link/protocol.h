@@ -72,11 +72,24 @@ public:
     SerialLink& port() { return port_; }
     InfoLog& log() { return log_; }
 
+    // What went wrong in the last exchange that did not end with result 0
+    // ("no reply", "reply stopped after 2 of 4 bytes", "wrong sum 0x3C",
+    // "port not open", "line busy"), for error details in logs and vkmtool.
+    const QString& lastFault() const { return lastFault_; }
+
 private:
+    class Exclusive;
+    uint8_t exchange(uint8_t command, uint16_t n, uint16_t replyLength);
+    // The attempt loop of the request operations, with their log lines.
+    bool request(const char* opening, uint8_t command, uint16_t n, uint16_t replyLength);
+    void runPending();
+
     SerialLink& port_;
     InfoLog& log_;
     int depth_ = 0;
+    bool draining_ = false;
     std::deque<std::function<void()>> pending_;
+    QString lastFault_;
 };
 
 } // namespace vkm
