@@ -582,6 +582,7 @@ private slots:
         QCOMPARE(QByteArray((const char*)Settings.bytes(), kSettingsSize),
                  QByteArray((const char*)before.bytes(), kSettingsSize));
         QVERIFY(rig->prompts.shown.isEmpty());
+        dlg.hide();
         setOnline(true);
         dlg.show();
         QCOMPARE(child<QPushButton>(dlg, "ApplyBtn")->text(), QStringLiteral("Применить On-Line"));

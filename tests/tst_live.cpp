@@ -25,7 +25,7 @@ private slots:
         for (const char* loc : {"en_US", "ru_RU"}) {
             const bool comma = QByteArray(loc) == "ru_RU";
             auto dec = [comma](QString s) { return comma ? s.replace('.', ',') : s; };
-            auto row = [&](const char* name) { return QTest::addRow("%s %s", loc, name) << QString::fromLatin1(loc); };
+            auto row = [&](const char* name) -> QTestData& { return QTest::addRow("%s %s", loc, name) << QString::fromLatin1(loc); };
             row("32768 stays positive") << 32768 << "32768" << "32768" << dec("327.68") << dec("3276.80");
             row("32769") << 32769 << "32769" << "-32767" << dec("-327.67") << dec("-3276.70");
             row("65535") << 65535 << "65535" << "-1" << dec("-0.01") << dec("-0.10");
