@@ -725,6 +725,42 @@ private slots:
         grab(dlg, "formula");
     }
 
+    // A formula row as first operand is flagged like a channel, and
+    // "Удалить" on a formula without a first operand clears it whatever row
+    // is chosen.
+    void formulaFormulaOperandAndCleanUp()
+    {
+        Settings.FormulaUse[0] = 1;
+        Settings.FormulaFirstOperand[0] = 255;
+        TFormFormula dlg(*rig->ctx);
+        dlg.show();
+        choose(dlg, "ComboBox1", 4);
+        auto* left = child<QListWidget>(dlg, "ListBox1");
+        QCOMPARE(left->item(0)->text(), QStringLiteral("Формула 1"));
+        left->setCurrentRow(0);
+        click(dlg, "Button1");
+        QCOMPARE(Settings.FormulaFirstOperand[4], 8);
+        QCOMPARE(Settings.FormulaOperands[4][8], 1);
+        QCOMPARE(Settings.FormulaOperation[4], 0); // no operation chosen
+        auto* right = child<QListWidget>(dlg, "ListBox2");
+        QCOMPARE(right->count(), 1);
+        QCOMPARE(right->item(0)->text(), QStringLiteral("*Формула 1"));
+
+        // Formula 1 has operands but no first operand: any "Удалить" clears it.
+        Settings.FormulaOperands[0][3] = 1;
+        Settings.FormulaConstant[0] = 700;
+        Settings.FormulaOperation[0] = 3;
+        choose(dlg, "ComboBox1", 0);
+        QCOMPARE(right->count(), 1); // only the constant row shows
+        right->setCurrentRow(-1);
+        click(dlg, "Button2");
+        QCOMPARE(Settings.FormulaUse[0], 0);
+        QCOMPARE(Settings.FormulaOperands[0][3], 0);
+        QCOMPARE(Settings.FormulaConstant[0], 0);
+        QCOMPARE(Settings.FormulaOperation[0], 3);
+        QCOMPARE(right->count(), 0);
+    }
+
     void formulaConstant_data()
     {
         QTest::addColumn<QString>("typed");
