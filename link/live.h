@@ -67,7 +67,6 @@ public:
     // Inside a tick: true while the dialog still wants the readings of this
     // tick (no stop() since the tick began).
     bool goesOn() const { return running_ && period_ == tickPeriod_; }
-    bool inTick() const { return inTick_; }
     // Runs one tick at once, as the timer would (tests and the first reading).
     void tickNow();
 
