@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -136,6 +137,8 @@ void TFormSetup::refreshDevices()
                                               : QStringLiteral("Com%1   %2").arg(i + 1).arg(device));
         comItems[i]->setToolTip(device);
     }
+    layout()->activate();
+    adjustSize();
 }
 
 void TFormSetup::showEvent(QShowEvent* e)

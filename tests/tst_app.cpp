@@ -126,6 +126,26 @@ private slots:
         QVERIFY(prompts.shown.isEmpty());
     }
 
+    // VKM_GRAB_DIR=folder: pictures of the window and the dialogs to look at.
+    void pictures()
+    {
+        const QString out = qEnvironmentVariable("VKM_GRAB_DIR");
+        if (out.isEmpty())
+            QSKIP("VKM_GRAB_DIR not set");
+        QVERIFY(startSim());
+        form->grab().save(out + QStringLiteral("/main.png"));
+        Dialogs& d = form->dialogs();
+        const QList<QPair<QString, QDialog*>> all = {{QStringLiteral("about"), (QDialog*)d.AboutBox},
+            {QStringLiteral("setup"), (QDialog*)d.FormSetup}, {QStringLiteral("read"), (QDialog*)d.FormReadController},
+            {QStringLiteral("write"), (QDialog*)d.FormWriteController}};
+        for (const auto& [name, dlg] : all) {
+            dlg->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dlg));
+            dlg->grab().save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
+            dlg->hide();
+        }
+    }
+
     void portThatDoesNotOpen()
     {
         startApp(path(QStringLiteral("no-such-device")));
