@@ -124,6 +124,20 @@ private slots:
         QCOMPARE(form->StatusBar[3]->text(), QStringLiteral("\u0421\u041e\u041c1,9600,8,N,2"));
         QVERIFY(link->port.isOpen());
         QVERIFY(prompts.shown.isEmpty());
+
+        // Exit closes the port and writes sections "main" and "Dtrans"
+        form->move(40, 50);
+        form->resize(500, 150);
+        form->actionFor(QStringLiteral("Выход"))->trigger();
+        QVERIFY(!link->port.isOpen());
+        IniFile ini(link->ini.path());
+        ini.load();
+        QCOMPARE(ini.intValue(ini::kMain, ini::kFormVersion), std::optional<int>(0));
+        QCOMPARE(ini.intValue(ini::kMain, ini::kShowCmd), std::optional<int>(1));
+        const QStringList norm = ini.value(ini::kMain, ini::kNormPos).value_or(QString()).split(QLatin1Char(','));
+        QCOMPARE(norm.size(), 4);
+        QCOMPARE(norm[2].toInt() - norm[0].toInt(), 500);
+        QCOMPARE(ini.intValue(ini::kDtrans, ini::kComNumber), std::optional<int>(1));
     }
 
     // VKM_GRAB_DIR=folder: pictures of the window and the dialogs to look at.
