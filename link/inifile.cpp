@@ -16,6 +16,20 @@ namespace {
 QString toStored(const QString& text) { return QString::fromLatin1(text.toUtf8()); }
 QString fromStored(const QString& stored) { return QString::fromUtf8(stored.toLatin1()); }
 
+// Blanks around keys, values and section names: space, tab and CR only. The
+// lines hold bytes, and QString::trimmed() would also strip U+0085 and U+00A0,
+// which here are the UTF-8 continuation bytes 0x85 and 0xA0 ending "х" and "Р".
+bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r'); }
+QString trimBlanks(const QString& s)
+{
+    qsizetype from = 0, to = s.size();
+    while (from < to && isBlank(s[from]))
+        ++from;
+    while (to > from && isBlank(s[to - 1]))
+        --to;
+    return s.mid(from, to - from);
+}
+
 #ifdef Q_OS_WIN
 constexpr const char* kEol = "\r\n";
 #else
@@ -41,12 +55,14 @@ void IniFile::load()
     const QByteArray data = f.readAll();
     Section* current = nullptr;
     for (QByteArray line : data.split('\n')) {
-        if (line.endsWith('\r'))
+        // Every CR before the line break: one written as "\r\r\n" must read
+        // as the line it is written back as.
+        while (line.endsWith('\r'))
             line.chop(1);
         const QString raw = QString::fromLatin1(line);
-        const QString t = raw.trimmed();
+        const QString t = trimBlanks(raw);
         if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
-            sections_.push_back(Section{t.mid(1, t.size() - 2).trimmed(), {}, {}});
+            sections_.push_back(Section{trimBlanks(t.mid(1, t.size() - 2)), {}, {}});
             current = &sections_.back();
             continue;
         }
@@ -54,8 +70,8 @@ void IniFile::load()
         e.raw = raw;
         const qsizetype eq = raw.indexOf(QLatin1Char('='));
         if (eq > 0 && !t.startsWith(QLatin1Char(';'))) {
-            e.key = raw.left(eq).trimmed();
-            e.value = raw.mid(eq + 1).trimmed();
+            e.key = trimBlanks(raw.left(eq));
+            e.value = trimBlanks(raw.mid(eq + 1));
         }
         if (current)
             current->entries.push_back(e);
@@ -136,7 +152,7 @@ void IniFile::setValue(const QString& section, const QString& key, const QString
     // A new key goes after the section's last key, before trailing blank lines.
     auto& entries = target->entries;
     auto at = entries.end();
-    while (at != entries.begin() && std::prev(at)->raw.trimmed().isEmpty())
+    while (at != entries.begin() && trimBlanks(std::prev(at)->raw).isEmpty())
         --at;
     entries.insert(at, Entry{key, stored, key + QLatin1Char('=') + stored});
 }

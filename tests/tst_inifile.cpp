@@ -118,6 +118,57 @@ private slots:
         QCOMPARE(d.activePage, QString("TabSheet1"));
     }
 
+    // Found by fuzzing: a file read and saved once must save the same bytes
+    // again, and the values read must not change.
+    void loadSaveIsAFixedPoint_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("value"); // of [Dtrans] AdrOut_Text
+        QTest::newRow("CR CR LF") << QByteArray("[Dtrans]\nAdrOut_Text=abc\r\r\nx=1\r\r\r\n") << QString("abc");
+        QTest::newRow("CR CR LF header") << QByteArray("[Dtrans]\r\r\nAdrOut_Text=abc") << QString("abc");
+        QTest::newRow("lone CR inside") << QByteArray("[Dtrans]\nAdrOut_Text=a\rb\n") << QString("a\rb");
+        QTest::newRow("blanks") << QByteArray("[ Dtrans ]\n\t AdrOut_Text \t= abc \t\r\n") << QString("abc");
+    }
+    void loadSaveIsAFixedPoint()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, value);
+        const QString path = write(text);
+        IniFile first(path);
+        QCOMPARE(first.value(ini::kDtrans, ini::kAdrOut), std::optional<QString>(value));
+        first.save();
+        const QByteArray once = read(path);
+        IniFile second(path);
+        QCOMPARE(second.value(ini::kDtrans, ini::kAdrOut), std::optional<QString>(value));
+        second.save();
+        QCOMPARE(read(path), once);
+    }
+
+    // Values are UTF-8: "х" ends in the byte 0x85 and "Р" in 0xA0, which
+    // must not be taken for blanks. Only space, tab and CR are trimmed.
+    void cyrillicValuesKeepEveryByte_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("ends in х") << QString("Тех");
+        QTest::newRow("ends in Р") << QString("ВКМ-Р");
+        QTest::newRow("starts with Р") << QString("Рх");
+        QTest::newRow("no-break space") << QString("a\u00A0");
+    }
+    void cyrillicValuesKeepEveryByte()
+    {
+        QFETCH(QString, value);
+        // written by the program and read again
+        const QString path = write("[Dtrans]\n");
+        IniFile ini(path);
+        ini.setValue(ini::kDtrans, ini::kAdrOut, value);
+        ini.save();
+        IniFile again(path);
+        QCOMPARE(again.value(ini::kDtrans, ini::kAdrOut), std::optional<QString>(value));
+        // written by hand, with blanks around it
+        IniFile byHand(write("[Dtrans]\nAdrOut_Text= " + value.toUtf8() + "\t\r\n"));
+        QCOMPARE(byHand.value(ini::kDtrans, ini::kAdrOut), std::optional<QString>(value));
+    }
+
     void sessionLoadsTheLinkAndWritesThePorts()
     {
         const QString path = write("[Dtrans]\nCommPort1_ComNumber=3\nCommPort1_Baud=19200\nAdrConEdit_Value=0\n"
