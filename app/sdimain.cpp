@@ -11,6 +11,7 @@
 #include "core/image.h"
 #include "core/state.h"
 #include "core/version.h"
+#include "link/protocol.h"
 #include "link/session.h"
 
 #include <QAction>
@@ -66,6 +67,13 @@ TSDIAppForm::TSDIAppForm(LinkSession& link, Prompter& prompts, QWidget* parent)
     // Every dialog, once, after the window itself.
     dialogs_ = std::make_unique<Dialogs>(ctx_, link_, this);
     dialogs_->FormSetup->onStateText = [this](const QString& t) { StatusBar[1]->setText(t); };
+
+    // A port that fails under a transfer (the adapter pulled, the device
+    // gone) closes itself; the user is told once, in the general error box,
+    // as soon as the request that met the failure has ended.
+    connect(&link_.port, &SerialLink::failed, this, [this](const QString& why) {
+        link_.protocol.whenIdle([this, why] { prompts_.error(why); });
+    });
 
     buildMenus();
 }
