@@ -13,6 +13,7 @@
 #include "link/online.h"
 #include "link/session.h"
 #include "scriptedprompter.h"
+#include "filelimit.h"
 #include "simfixture.h"
 
 #include <QAction>
@@ -298,6 +299,44 @@ private slots:
         form->FileNew1Execute();
         QCOMPARE(settingsBytes(), QByteArray(reinterpret_cast<const char*>(expected.bytes()), kSettingsSize));
         QCOMPARE(form->windowTitle(), CaptionText(QStringLiteral("noName.bin")));
+    }
+
+    // A disk that fills up during Save or Export: the error box, no success
+    // message, the caption kept and the previous file intact byte for byte.
+    void saveAndExportOnAFullDisk()
+    {
+        startApp(path(QStringLiteral("none")));
+        prompts.clear();
+        QByteArray old(kSettingsSize, 0);
+        for (int i = 0; i < old.size(); ++i)
+            old[i] = char(i * 13);
+        writeRaw(path(QStringLiteral("keep.bin")), old);
+        writeRaw(path(QStringLiteral("flash.bin")), old.left(2049));
+        Settings.ScaleInMax[0] = 4242;
+        const QString caption = form->windowTitle();
+        {
+            FileSizeLimit full(1000);
+            prompts.file(path(QStringLiteral("keep.bin")));
+            prompts.answer(Prompter::Answer::Yes);
+            form->actionFor(QStringLiteral("Сохранить"))->trigger();
+            form->actionFor(QStringLiteral("Экспорт данных"))->trigger();
+        }
+        QCOMPARE(prompts.shown.size(), 4);
+        QCOMPARE(prompts.shown[0], QStringLiteral("Save"));
+        QVERIFY(prompts.shown[2].startsWith(QStringLiteral("Error: ")));
+        QVERIFY2(prompts.shown[2].contains(QStringLiteral("keep.bin")), qPrintable(prompts.shown[2]));
+        QVERIFY(prompts.shown[3].startsWith(QStringLiteral("Error: ")));
+        QVERIFY2(prompts.shown[3].contains(QStringLiteral("flash.bin")), qPrintable(prompts.shown[3]));
+        QCOMPARE(form->windowTitle(), caption);
+        QCOMPARE(readRaw(path(QStringLiteral("keep.bin"))), old);
+        QCOMPARE(readRaw(path(QStringLiteral("flash.bin"))), old.left(2049));
+        // the next Save, with room again, works
+        prompts.clear();
+        prompts.file(path(QStringLiteral("keep.bin")));
+        prompts.answer(Prompter::Answer::Yes);
+        form->FileSave1Execute();
+        QCOMPARE(readRaw(path(QStringLiteral("keep.bin"))), settingsBytes());
+        QCOMPARE(prompts.last(), QStringLiteral("Plain: Данные сохранены!"));
     }
 
     void setupDialogReopensAndWritesDtrans()

@@ -3,6 +3,7 @@
 // filter, the all-or-nothing store and the CSV export.
 
 #include "editorfixture.h"
+#include "filelimit.h"
 
 #include "core/defaults.h"
 #include "core/state.h"
@@ -328,6 +329,32 @@ private slots:
         QCOMPARE(f.prompts.shown.size(), 2);
         QVERIFY(f.prompts.last().startsWith("Error: "));
         QVERIFY(!f.prompts.shown.contains("Plain: Данные сохранены!"));
+    }
+
+    // A disk that fills up while the CSV is written: the error box and the
+    // previous file as it was.
+    void exportOnAFullDiskKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("c.csv");
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+        list->setCurrentIndex(0);
+        type(0, "1", "2");
+        type(1, "3", "4");
+        f.prompts.file(path);
+        f.prompts.answer(Prompter::Answer::Yes);
+        {
+            FileSizeLimit full(4);
+            click("Button4");
+        }
+        QCOMPARE(f.prompts.shown.size(), 3);
+        QVERIFY(f.prompts.last().startsWith("Error: "));
+        QVERIFY(f.prompts.last().contains("c.csv"));
+        QCOMPARE(readFile(path), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"c.csv"});
     }
 };
 

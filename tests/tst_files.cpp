@@ -7,10 +7,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <sys/resource.h>
 
@@ -160,6 +162,25 @@ private slots:
         QCOMPARE(QDir(own.path()).entryList(QDir::Files).size(), 2); // no temporary left behind
     }
 
+    // A process killed while it saves (power gone, the task killed): the file
+    // is the previous one or the complete new one, never a part of either.
+    void killedInMidSave()
+    {
+        const QString file = path("killed.bin");
+        const QByteArray a = pattern(kSettingsSize, 1), b = pattern(kSettingsSize, 2);
+        for (int round = 0; round < 6; ++round) {
+            QProcess saver;
+            saver.start(QCoreApplication::applicationFilePath(), {"--save-loop", file});
+            QVERIFY(saver.waitForStarted());
+            QVERIFY(saver.waitForReadyRead(20000)); // the first save is complete
+            QTest::qSleep(3 * round);
+            ::kill(static_cast<pid_t>(saver.processId()), SIGKILL);
+            QVERIFY(saver.waitForFinished());
+            const QByteArray now = readRaw(file);
+            QVERIFY2(now == a || now == b, qPrintable(QString("round %1: %2 bytes").arg(round).arg(now.size())));
+        }
+    }
+
     void writeIntoMissingFolderThrows()
     {
         QVERIFY_THROWS_EXCEPTION(FileError, WriteData(path("no/such/folder/x.bin"), Settings));
@@ -199,5 +220,27 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFiles)
+// The child of killedInMidSave: saves two settings in turn until killed.
+static int saveLoop(const char* path)
+{
+    const QString file = QString::fromLocal8Bit(path);
+    for (long n = 0;; ++n) {
+        std::memcpy(Settings.bytes(), pattern(kSettingsSize, 1 + n % 2).constData(), kSettingsSize);
+        WriteData(file, Settings);
+        if (n == 0) {
+            std::fputs("saved\n", stdout);
+            std::fflush(stdout);
+        }
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--save-loop") == 0)
+        return saveLoop(argv[2]);
+    QCoreApplication app(argc, argv);
+    TestFiles t;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&t, argc, argv);
+}
 #include "tst_files.moc"

@@ -1,6 +1,7 @@
 // vkm.ini: design values, a rewrite that keeps what it does not know,
 // values it cannot use, and the link session's use of it.
 
+#include "core/files.h"
 #include "link/dtrans.h"
 #include "link/inifile.h"
 #include "link/session.h"
@@ -9,6 +10,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace vkm;
 
@@ -167,6 +171,27 @@ private slots:
         // written by hand, with blanks around it
         IniFile byHand(write("[Dtrans]\nAdrOut_Text= " + value.toUtf8() + "\t\r\n"));
         QCOMPARE(byHand.value(ini::kDtrans, ini::kAdrOut), std::optional<QString>(value));
+    }
+
+    // A disk that fills up while vkm.ini is saved: FileError, and the file
+    // is the one that was there.
+    void failedSaveKeepsTheFile()
+    {
+        const QByteArray old = "[Dtrans]\nCommPort1_Baud=19200\n";
+        const QString path = write(old);
+        IniFile ini(path);
+        ini.setValue(ini::kDtrans, ini::kAdrOut, QString(500, QLatin1Char('x')));
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 100;
+        setrlimit(RLIMIT_FSIZE, &small);
+        bool threw = false;
+        try { ini.save(); } catch (const FileError&) { threw = true; }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(threw);
+        QCOMPARE(read(path), old);
     }
 
     void sessionLoadsTheLinkAndWritesThePorts()
