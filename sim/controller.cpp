@@ -142,6 +142,7 @@ std::optional<Fault> parseFault(const std::string& text, std::string& error)
         else if (key == "req") f.reqFrom = v;
         else if (key == "skip") f.skip = v;
         else if (key == "count") f.count = v;
+        else if (key == "bytes") f.bytes = v;
         else { error = "unknown key '" + key + "'"; return std::nullopt; }
     }
     if (first) {
@@ -487,6 +488,7 @@ std::optional<Reply> Controller::handle(const Request& r, long ptySpeed, std::st
         }
         case FaultKind::Slow:
             out.perByteDelayMs = f->arg;
+            out.slowBytes = static_cast<int>(f->bytes);
             break;
         }
     }

@@ -36,7 +36,8 @@ enum class FaultKind { NoReply, Short, BadSum, Extra, Garbage, Noise, Slow };
 // (from this address on), addrto (up to and including), req (from this
 // request number on, the first request being 1), skip (let this many matching
 // requests pass first), count (apply to this many, then expire), rate
-// (probability 0..1 per matching request, from the seeded generator).
+// (probability 0..1 per matching request, from the seeded generator), bytes
+// (slow: the pause comes before the first N reply bytes only).
 struct Fault {
     FaultKind kind = FaultKind::NoReply;
     int arg = -1; // short: bytes sent; extra/garbage/noise: byte count; slow: ms per byte
@@ -47,6 +48,7 @@ struct Fault {
     long reqFrom = 0;
     long skip = 0;
     long count = -1; // -1: no limit
+    long bytes = -1; // slow: only the first `bytes` reply bytes wait (-1: every byte)
     double rate = 1.0;
     std::string text;
 };
@@ -68,6 +70,7 @@ struct Request {
 struct Reply {
     Bytes bytes;
     int perByteDelayMs = 0;
+    int slowBytes = -1; // the delay applies to this many leading bytes (-1: all)
 };
 
 // Splits the incoming byte stream into requests. Frames may come with or

@@ -303,9 +303,10 @@ void Simulator::process(bool quiet)
             continue;
         auto t = Clock::now();
         if (t < lastOut_) t = lastOut_;
-        for (uint8_t b : reply->bytes) {
-            t += Ms(reply->perByteDelayMs) + byteTime();
-            outgoing_.push_back({t, b});
+        for (size_t i = 0; i < reply->bytes.size(); ++i) {
+            const bool slow = reply->slowBytes < 0 || i < static_cast<size_t>(reply->slowBytes);
+            t += Ms(slow ? reply->perByteDelayMs : 0) + byteTime();
+            outgoing_.push_back({t, reply->bytes[i]});
         }
         lastOut_ = t;
     }

@@ -487,6 +487,13 @@ void TestSim::slowReplies()
     r = port.exchange(1, writeByteFrame(100, 0x43, 3), 2, 605);
     QCOMPARE(r.size(), 2);
     QVERIFY(sumsToFF(r));
+    // bytes=2: only the first two bytes of a long reply wait
+    QVERIFY(sim.fault("slow:400,bytes=2,count=1"));
+    QCOMPARE(port.exchange(1, readBlockFrame(0x10000, 128, 2), 131, 300, 0).size(), 0);
+    r = port.receive(131, 605, 0);
+    QCOMPARE(r.size(), 131);
+    QVERIFY(sumsToFF(r));
+    QCOMPARE(uint8_t(r[1]), pattern(0x10000));
 }
 
 void TestSim::paceAndLink()
