@@ -51,6 +51,7 @@ void PollCycle::start()
 void PollCycle::stop()
 {
     running_ = false;
+    ++period_;
     TimerAnalog.stop();
 }
 
@@ -65,6 +66,7 @@ void PollCycle::onTimeout()
     if (inTick_)
         return;
     inTick_ = true;
+    tickPeriod_ = period_;
     if (running_ && tick_)
         tick_();
     inTick_ = false;

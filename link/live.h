@@ -40,7 +40,9 @@ QString liveScaled(std::optional<uint16_t> w, int divisor); // "%2.2f" of Signed
 // comes 500 ms after the previous one ended. A dialog that closes (stop())
 // while its tick waits for a reply ends that tick: goesOn() turns false, so
 // the tick sends none of its remaining requests, and the timer is not
-// started again.
+// started again. A stop() ends the tick for good: a start() during the same
+// wait (the dialog shown again, a box ticked again) begins a new period with
+// its own ticks, and the old tick still sends nothing more.
 //
 //     void TFormX::TimerAnalogTimer()
 //     {
@@ -62,8 +64,9 @@ public:
     // Stops polling; a tick in progress sends no further requests.
     void stop();
     bool running() const { return running_; }
-    // Inside a tick: true while the dialog still wants readings.
-    bool goesOn() const { return running_; }
+    // Inside a tick: true while the dialog still wants the readings of this
+    // tick (no stop() since the tick began).
+    bool goesOn() const { return running_ && period_ == tickPeriod_; }
     // Runs one tick at once, as the timer would (tests and the first reading).
     void tickNow();
 
@@ -75,6 +78,8 @@ private:
     std::function<void()> tick_;
     bool running_ = false;
     bool inTick_ = false;
+    unsigned period_ = 0;     // counts stop() calls
+    unsigned tickPeriod_ = 0; // period_ when the current tick began
 };
 
 } // namespace vkm

@@ -61,7 +61,8 @@ bool QtSerialLink::open()
     port_.setFlowControl(QSerialPort::NoFlowControl);
     port_.setReadBufferSize(kReceiveBuffer);
     if (!port_.open(QIODevice::ReadWrite)) {
-        error_ = QStringLiteral("cannot open COM%1 (%2): %3").arg(com_).arg(dev, port_.errorString());
+        const QString name = device_.isEmpty() ? QStringLiteral("COM%1 (%2)").arg(com_).arg(dev) : dev;
+        error_ = QStringLiteral("cannot open %1: %2").arg(name, port_.errorString());
         port_.clearError();
         return false;
     }

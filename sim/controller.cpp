@@ -1,5 +1,6 @@
 #include "controller.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -100,6 +101,7 @@ std::optional<Fault> parseFault(const std::string& text, std::string& error)
             else if (kind == "badsum") f.kind = FaultKind::BadSum;
             else if (kind == "extra") f.kind = FaultKind::Extra;
             else if (kind == "garbage") f.kind = FaultKind::Garbage;
+            else if (kind == "noise") f.kind = FaultKind::Noise;
             else if (kind == "slow") { f.kind = FaultKind::Slow; f.arg = 700; }
             else if (kind == "slowok") { f.kind = FaultKind::Slow; f.arg = 450; }
             else { error = "unknown fault kind '" + kind + "'"; return std::nullopt; }
@@ -462,6 +464,25 @@ std::optional<Reply> Controller::handle(const Request& r, long ptySpeed, std::st
                 x = static_cast<uint8_t>(rng_());
             if (!b.empty() && checksum(b.data(), b.size() - 1) == b.back())
                 b.back() = static_cast<uint8_t>(b.back() + 1);
+            break;
+        }
+        case FaultKind::Noise: {
+            // Random bytes ahead of the correct reply. The first reply-length
+            // bytes on the wire never sum to 0xFF, so a reader that takes
+            // that many sees a wrong sum rather than a reply by chance.
+            const size_t length = b.size();
+            const size_t n = f->arg >= 0 ? static_cast<size_t>(f->arg) : 2;
+            Bytes lead(n);
+            for (auto& x : lead)
+                x = static_cast<uint8_t>(rng_());
+            b.insert(b.begin(), lead.begin(), lead.end());
+            if (n > 0 && length > 0) {
+                unsigned s = 0;
+                for (size_t i = 0; i < length; ++i)
+                    s += b[i];
+                if ((s & 0xFF) == 0xFF)
+                    b[std::min(n, length) - 1] = static_cast<uint8_t>(b[std::min(n, length) - 1] + 1);
+            }
             break;
         }
         case FaultKind::Slow:

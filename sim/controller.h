@@ -29,7 +29,7 @@ inline uint8_t patternByte(uint32_t a)
 // Complement of the byte sum: the last byte of every frame and reply.
 uint8_t checksum(const uint8_t* p, size_t n);
 
-enum class FaultKind { NoReply, Short, BadSum, Extra, Garbage, Slow };
+enum class FaultKind { NoReply, Short, BadSum, Extra, Garbage, Noise, Slow };
 
 // One injected fault and the requests it applies to. Text form (command line
 // and control channel): KIND[:ARG][,key=value...], keys cmd, space, addr
@@ -39,7 +39,7 @@ enum class FaultKind { NoReply, Short, BadSum, Extra, Garbage, Slow };
 // (probability 0..1 per matching request, from the seeded generator).
 struct Fault {
     FaultKind kind = FaultKind::NoReply;
-    int arg = -1; // short: bytes sent; extra/garbage: byte count; slow: ms per byte
+    int arg = -1; // short: bytes sent; extra/garbage/noise: byte count; slow: ms per byte
     int cmd = -1;
     int space = -1;
     long addrFrom = -1;

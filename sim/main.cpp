@@ -264,8 +264,10 @@ void Simulator::readMaster()
         if (n <= 0)
             break;
         const auto now = Clock::now();
-        // A new request ends whatever reply is still on its way.
+        // A new request ends whatever reply is still on its way, and the
+        // next reply does not wait for the end of the one dropped.
         outgoing_.clear();
+        lastOut_ = std::min(lastOut_, now);
         for (ssize_t i = 0; i < n; ++i) {
             Clock::time_point at = now;
             if (opt_.pace) {

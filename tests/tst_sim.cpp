@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -72,14 +73,14 @@ public:
     // Sends an address byte (unless address < 0) and the frame with its sum;
     // collects up to `want` bytes, each within `byteMs`, then whatever else
     // comes within 100 ms.
-    QByteArray exchange(int address, QByteArray frame, int want, int byteMs = 700)
+    QByteArray exchange(int address, QByteArray frame, int want, int byteMs = 700, int extraMs = 100)
     {
         tcflush(fd_, TCIOFLUSH);
         frame.append(static_cast<char>(complement(frame)));
         if (address >= 0)
             frame.prepend(static_cast<char>(address));
         sendRaw(frame);
-        return receive(want, byteMs);
+        return receive(want, byteMs, extraMs);
     }
     void sendRaw(const QByteArray& b) { [[maybe_unused]] auto w = ::write(fd_, b.constData(), b.size()); }
     QByteArray receive(int want, int byteMs = 700, int extraMs = 100)
@@ -147,6 +148,11 @@ private slots:
     void faults_data();
     void faults();
     void faultSelectors();
+    void faultRanges_data();
+    void faultRanges();
+    void randomFaultsAreSeeded();
+    void slowReplies();
+    void paceAndLink();
     void reopenAndSurviveKill();
 };
 
@@ -356,6 +362,7 @@ void TestSim::faults_data()
     QTest::newRow("badsum") << "badsum" << 4 << false;
     QTest::newRow("extra") << "extra:3" << 7 << false;
     QTest::newRow("garbage") << "garbage" << 4 << false;
+    QTest::newRow("noise ahead") << "noise" << 6 << false;
     QTest::newRow("slow within") << "slow:150" << 4 << true;
 }
 
@@ -373,6 +380,13 @@ void TestSim::faults()
         QCOMPARE(sumsToFF(r), sumOk);
     if (spec.startsWith("extra"))
         QVERIFY(sumsToFF(r.left(4)));
+    if (spec.startsWith("noise")) {
+        // A reader that takes the first 4 bytes sees a wrong sum; the
+        // correct reply follows the noise.
+        QVERIFY(!sumsToFF(r.left(4)));
+        QVERIFY(sumsToFF(r.right(4)));
+        QCOMPARE(uint8_t(r[2]), 6);
+    }
     // The fault has expired: the next request is answered normally.
     const QByteArray next = port.exchange(1, readWordFrame(0x1022, 2), 4);
     QCOMPARE(next.size(), 4);
@@ -395,6 +409,109 @@ void TestSim::faultSelectors()
     QCOMPARE(sim.requestCount(), 4);
     QVERIFY(sim.clearFaults());
     QCOMPARE(port.exchange(1, readWordFrame(0, 254), 4).size(), 4);
+}
+
+void TestSim::faultRanges_data()
+{
+    // Block reads at 0xF8, 0x100, 0x108, 0x110; X marks a wrong sum.
+    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("addr..addrto") << "badsum,cmd=4,addr=0x100,addrto=0x10F" << ".XX.";
+    QTest::newRow("addrto alone") << "badsum,addrto=0x100" << "XX..";
+    QTest::newRow("from request 3, once") << "badsum,req=3,count=1" << "..X.";
+    QTest::newRow("other command") << "badsum,cmd=6" << "....";
+    QTest::newRow("other space") << "badsum,space=2" << "....";
+}
+
+void TestSim::faultRanges()
+{
+    QFETCH(QString, spec);
+    QFETCH(QString, expected);
+    SimFixture sim;
+    QVERIFY2(sim.start({"--fault", spec}), qPrintable(sim.error()));
+    RawPort port(sim.ptyPath());
+    QString got;
+    for (uint32_t addr : {0xF8u, 0x100u, 0x108u, 0x110u}) {
+        const QByteArray r = port.exchange(1, readBlockFrame(addr, 8, 3), 11, 700, 0);
+        QCOMPARE(r.size(), 11);
+        got += sumsToFF(r) ? '.' : 'X';
+    }
+    QCOMPARE(got, expected);
+}
+
+void TestSim::randomFaultsAreSeeded()
+{
+    // Which of 60 requests get a wrong sum, at a rate of 0.3.
+    auto pattern = [](SimFixture& sim) {
+        RawPort port(sim.ptyPath());
+        QString p;
+        for (int i = 0; i < 60; ++i)
+            p += sumsToFF(port.exchange(1, readWordFrame(0x1022, 2), 4, 700, 0)) ? '.' : 'X';
+        return p;
+    };
+    const QString spec = "badsum,rate=0.3";
+    SimFixture a, b, c;
+    QVERIFY2(a.start({"--seed", "7", "--fault", spec}), qPrintable(a.error()));
+    QVERIFY2(b.start({"--seed", "7", "--fault", spec}), qPrintable(b.error()));
+    QVERIFY2(c.start({"--seed", "8", "--fault", spec}), qPrintable(c.error()));
+    const QString first = pattern(a);
+    QCOMPARE(pattern(b), first);
+    QVERIFY(pattern(c) != first);
+    // Roughly the rate asked for (18 expected; bounds far outside chance).
+    QVERIFY2(first.count('X') >= 5 && first.count('X') <= 35, qPrintable(first));
+    // The control channel's seed restarts the same sequence.
+    QVERIFY(a.command("seed 7"));
+    QCOMPARE(pattern(a), first);
+    // rate=0 never fires, and a bad rate is refused.
+    QVERIFY(a.clearFaults());
+    QVERIFY(a.fault("badsum,rate=0"));
+    QVERIFY(!a.fault("badsum,rate=1.5"));
+    QCOMPARE(pattern(a), QString(60, '.'));
+}
+
+void TestSim::slowReplies()
+{
+    SimFixture sim;
+    QVERIFY2(sim.start(), qPrintable(sim.error()));
+    RawPort port(sim.ptyPath());
+    // Past the timeout: the first byte is not there within 605 ms; the next
+    // request gets its own reply with no byte of the late one mixed in.
+    QVERIFY(sim.fault("slow,count=1"));
+    QCOMPARE(port.exchange(1, writeByteFrame(100, 0x42, 3), 2, 605, 0).size(), 0);
+    QByteArray r = port.exchange(1, readWordFrame(100, 3), 4, 700, 300);
+    QCOMPARE(r.size(), 4);
+    QVERIFY(sumsToFF(r));
+    QCOMPARE(uint8_t(r[1]), 0x42); // the slow request was carried out
+    // Just within it: every byte arrives within 605 ms of the one before.
+    QVERIFY(sim.fault("slowok,count=1"));
+    r = port.exchange(1, writeByteFrame(100, 0x43, 3), 2, 605);
+    QCOMPARE(r.size(), 2);
+    QVERIFY(sumsToFF(r));
+}
+
+void TestSim::paceAndLink()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath("ttyVKM");
+    SimFixture sim;
+    QVERIFY2(sim.start({"--pace", "--link", link}), qPrintable(sim.error()));
+    QCOMPARE(QFile::symLinkTarget(link), sim.ptyPath());
+    RawPort port(link);
+    QVERIFY(port.isOpen());
+    // 8 request bytes and a 131-byte reply at 9600 bit/s, 11 bits each: at
+    // least 159 ms on the wire. Only a loose lower bound is checked.
+    QElapsedTimer t;
+    t.start();
+    const QByteArray r = port.exchange(1, readBlockFrame(0x10000, 128, 2), 131, 700, 0);
+    const qint64 paced = t.elapsed();
+    QCOMPARE(r.size(), 131);
+    QVERIFY(sumsToFF(r));
+    QVERIFY2(paced >= 120, qPrintable(QString::number(paced)));
+    // Pacing can be switched off; the bytes are the same.
+    QVERIFY(sim.command("pace off"));
+    QCOMPARE(port.exchange(1, readBlockFrame(0x10000, 128, 2), 131, 700, 0), r);
+    QVERIFY(sim.stop());
+    QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
 }
 
 void TestSim::reopenAndSurviveKill()
