@@ -92,7 +92,7 @@ FlashDumpOutcome dumpFlash(Protocol& p, const SectorSet& sectors, const QString&
             if (failed) {
                 out.result = FlashDumpOutcome::Failed;
                 out.detail = QStringLiteral("no reply to block %1 of sector %2 (0x%3) after %4 attempts: %5")
-                                 .arg(k).arg(n).arg(address, 5, 16, QLatin1Char('0')).arg(kFlashAttempts)
+                                 .arg(k).arg(n).arg(QString::number(address, 16).toUpper()).arg(kFlashAttempts)
                                  .arg(p.lastFault());
                 return out;
             }
