@@ -4,12 +4,13 @@
 #include "app/ui/guard.h"
 #include "core/rules.h"
 #include "core/state.h"
+#include "editors/onlinewrite.h"
 #include "link/online.h"
 #include "link/protocol.h"
+#include "service/acp.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <limits>
 
 namespace vkm {
 
@@ -70,15 +72,12 @@ TFormCAP::TFormCAP(AppContext& ctx, QWidget* parent)
     cl->addWidget(ComboBox2, 0, 2);
     cl->addWidget(CheckBox1, 0, 3);
 
-    const auto real = [](const char* name) {
-        auto* s = named(new QDoubleSpinBox, name);
-        s->setDecimals(2);
-        s->setRange(-21474836.0, 21474836.0);
-        return s;
-    };
+    // Real values keep the decimals typed and are rounded once, half-even,
+    // when they are saved x100; codes hold whatever the 32-bit field holds.
+    const auto real = [](const char* name) { return named(new DecimalSpinBox, name); };
     const auto code = [](const char* name) {
         auto* s = named(new QSpinBox, name);
-        s->setRange(-1000000, 1000000);
+        s->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
         return s;
     };
     MinReal = real("MinReal");
@@ -163,9 +162,16 @@ void TFormCAP::showEvent(QShowEvent* e)
 
 void TFormCAP::done(int r)
 {
-    // Nothing is sent on closing; a tick in progress sends no more requests.
+    // Nothing is sent on closing; a tick in progress sends no more requests,
+    // so an output driven with a set code is left alone from here on.
     poll_.stop();
     QDialog::done(r);
+}
+
+void TFormCAP::hideEvent(QHideEvent* e)
+{
+    poll_.stop();
+    QDialog::hideEvent(e);
 }
 
 void TFormCAP::LoadCAP(int n)
@@ -257,11 +263,11 @@ void TFormCAP::ApplyBtnClick()
         guarded(ctx_.prompts, [this] {
             for (const auto& range : kApplyRanges) {
                 if (ctx_.writeOnLine(range[0], range[1]) != 0) {
-                    ctx_.prompts.error(QStringLiteral("Ошибка записи данных!"));
+                    ctx_.prompts.error(writeFailedMessage());
                     return;
                 }
             }
-            ctx_.prompts.information(QStringLiteral("Данные записаны в контроллер!"));
+            ctx_.prompts.information(writtenMessage());
         });
     });
 }

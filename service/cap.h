@@ -9,7 +9,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QDoubleSpinBox;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -17,6 +16,7 @@ class QSpinBox;
 namespace vkm {
 
 struct AppContext;
+class DecimalSpinBox;
 
 enum class DacAdjustMode { Show = 0, SetMin = 1, SetMax = 2 };
 
@@ -42,13 +42,14 @@ public:
     void TimerAnalogTimer();
 
     DacAdjustMode mode() const { return DacAdjustMode_; }
-    PollCycle& poll() { return poll_; }
+    PollCycle& pollCycle() { return poll_; }
 
     // The three ranges an on-line Apply writes, in order.
     static constexpr int kApplyRanges[3][2] = {{1, 2}, {66, 146}, {1342, 1352}};
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void done(int r) override;
 
 private:
@@ -61,9 +62,9 @@ private:
     QComboBox* ComboBox1;   // output
     QComboBox* ComboBox2;   // source
     QCheckBox* CheckBox1;   // "Использовать"
-    QDoubleSpinBox* MinReal;
+    DecimalSpinBox* MinReal;
     QSpinBox* MinCode;
-    QDoubleSpinBox* MaxReal;
+    DecimalSpinBox* MaxReal;
     QSpinBox* MaxCode;
     QPushButton* BtSetMin;
     QPushButton* BtSetMax;

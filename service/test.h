@@ -22,7 +22,7 @@ public:
 
     void CheckBox1Click();
     void TimerAnalogTimer();
-    PollCycle& poll() { return poll_; }
+    PollCycle& pollCycle() { return poll_; }
 
 protected:
     void showEvent(QShowEvent* e) override;

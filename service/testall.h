@@ -30,7 +30,7 @@ public:
     void CheckBox1Click();   // "Использовать", set or cleared
     void TimerAnalogTimer(); // one round of fourteen requests
 
-    PollCycle& poll() { return poll_; }
+    PollCycle& pollCycle() { return poll_; }
 
 protected:
     void showEvent(QShowEvent* e) override;

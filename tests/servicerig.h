@@ -122,9 +122,11 @@ template <class T> T* named(QWidget& w, const QString& name)
     return c;
 }
 
+// As the user's click: nothing when the button is disabled; a check box
+// toggles and emits clicked().
 inline void click(QWidget& w, const QString& button)
 {
-    QTest::mouseClick(named<QAbstractButton>(w, button), Qt::LeftButton);
+    named<QAbstractButton>(w, button)->click();
 }
 
 // A grab of the dialog for a look, when VKM_GRAB_DIR names a folder.
