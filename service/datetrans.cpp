@@ -11,12 +11,10 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHideEvent>
 #include <QShowEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,6 +25,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <climits>
@@ -238,8 +237,13 @@ void TDateTrans::loadFields()
     AdrIn->setText(d.adrIn);
     ByteIn->setText(d.byteIn);
     ByteOut->setText(d.byteOut);
-    AdrConEdit->setValue(d.linkAddress);
-    AdrConEditChange(); // also when the value did not change
+    if (panelRunning_) {
+        // The cycle keeps the panel address; it puts this one back at its end.
+        addressFound_ = d.linkAddress;
+    } else {
+        AdrConEdit->setValue(d.linkAddress);
+        AdrConEditChange(); // also when the value did not change
+    }
     for (int i = 0; i < PageControl1->count(); ++i)
         if (PageControl1->widget(i)->objectName() == d.activePage)
             PageControl1->setCurrentIndex(i);
@@ -253,7 +257,9 @@ void TDateTrans::storeFields()
     d.adrIn = AdrIn->text().trimmed();
     d.byteIn = ByteIn->text().trimmed();
     d.byteOut = ByteOut->text().trimmed();
-    d.linkAddress = AdrConEdit->value();
+    // A running panel cycle holds "Adr:" at the panel address for a while;
+    // what is remembered is the address it will put back.
+    d.linkAddress = panelRunning_ ? addressFound_ : AdrConEdit->value();
     d.activePage = PageControl1->currentWidget()->objectName();
 }
 
@@ -262,7 +268,6 @@ void TDateTrans::showEvent(QShowEvent* e)
     QDialog::showEvent(e);
     if (e->spontaneous())
         return;
-    shown_ = true;
     guarded(ctx_.prompts, [this] {
         QString why;
         const bool ok = session_.loadDtrans(&why);
@@ -272,13 +277,6 @@ void TDateTrans::showEvent(QShowEvent* e)
     });
     if (logDirty_)
         Memo1Change();
-}
-
-void TDateTrans::hideEvent(QHideEvent* e)
-{
-    QDialog::hideEvent(e);
-    if (!e->spontaneous())
-        shown_ = false; // a running panel cycle ends after its pass
 }
 
 void TDateTrans::done(int r)
@@ -348,7 +346,6 @@ void TDateTrans::ByteInChange()
 void TDateTrans::AdrConEditChange()
 {
     ctx_.protocol.LinkAddress = static_cast<uint8_t>(AdrConEdit->value());
-    session_.dtrans.linkAddress = AdrConEdit->value();
 }
 
 void TDateTrans::Memo1Change()
@@ -359,12 +356,13 @@ void TDateTrans::Memo1Change()
         logDirty_ = true;
         return;
     }
+    // The log only grows by one line or empties itself.
     const QStringList& lines = session_.log.lines();
-    if (!logDirty_ && Memo1->blockCount() == lines.size() && !lines.isEmpty()) {
+    if (!logDirty_ && shownLines_ > 0 && lines.size() == shownLines_ + 1)
         Memo1->appendPlainText(lines.back());
-    } else {
+    else
         Memo1->setPlainText(lines.join(QLatin1Char('\n')));
-    }
+    shownLines_ = int(lines.size());
     logDirty_ = false;
 }
 
@@ -388,27 +386,31 @@ PanelValues TDateTrans::panelValues() const
 void TDateTrans::BitBtn1Click()
 {
     // One cycle at a time: a second "Start" while it runs starts nothing.
-    if (panelRunning_)
+    // Nor does a "Start" while another request waits for its reply: its
+    // next attempt would go to the panel address.
+    if (panelRunning_ || ctx_.protocol.busy())
         return;
     FlagGuard running(panelRunning_);
     // The panel frame goes to address 2; the address found is put back
-    // afterwards, whatever it was.
-    const int found = AdrConEdit->value();
+    // afterwards, whatever it was (0 included).
+    addressFound_ = AdrConEdit->value();
     AdrConEdit->setValue(kPanelAddress);
+    AdrConEditChange();
     guarded(ctx_.prompts, [this] {
         do {
             const PanelFrame frame = panelFrameBytes(panelValues());
             const PanelOutcome out = exchangePanel(ctx_.protocol, frame);
             PanelTare->setText(formatFixed2(out.tare / 100.0));
-            QElapsedTimer pause;
-            pause.start();
-            while (pause.elapsed() < kPanelPauseMs)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            // Fields are read again on the next pass. A hidden terminal
-            // ends its cycle here, so nothing keeps sending to address 2.
-        } while (CheckCycle->isChecked() && shown_);
+            QEventLoop pause;
+            QTimer::singleShot(kPanelPauseMs, &pause, &QEventLoop::quit);
+            pause.exec();
+            // The fields are read again on the next pass. A terminal hidden
+            // meanwhile ends its cycle here, so nothing hidden keeps sending
+            // to the panel address.
+        } while (CheckCycle->isChecked() && isVisible());
     });
-    AdrConEdit->setValue(found);
+    AdrConEdit->setValue(addressFound_);
+    AdrConEditChange();
 }
 
 } // namespace vkm

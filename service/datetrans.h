@@ -53,7 +53,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
-    void hideEvent(QHideEvent* e) override;
     void done(int r) override;
 
 private:
@@ -66,8 +65,9 @@ private:
     LinkSession& session_;
     bool terminalBusy_ = false;
     bool panelRunning_ = false;
-    bool shown_ = false;
+    int addressFound_ = 1; // "Adr:" as a panel cycle found it
     bool logDirty_ = true;
+    int shownLines_ = 0;   // log lines in the "Информация" pane
 
     QTabWidget* PageControl1;
     QLineEdit* AdrOut;
