@@ -128,6 +128,7 @@ TDateTrans::TDateTrans(AppContext& ctx, LinkSession& session, QWidget* parent)
         PanelReach = named(new QLineEdit(QStringLiteral("0")), "PanelReach");
         PanelSumWeight = named(new QLineEdit(QStringLiteral("0")), "PanelSumWeight");
         PanelTare = named(new QLineEdit(QStringLiteral("0")), "PanelTare");
+        PanelTare->setReadOnly(true); // shows the controller's reply
         PanelMinute = wholeField("PanelMinute");
         PanelHour = wholeField("PanelHour");
         PanelDay = wholeField("PanelDay");
@@ -161,6 +162,8 @@ TDateTrans::TDateTrans(AppContext& ctx, LinkSession& session, QWidget* parent)
         l->addLayout(left);
         l->addLayout(right);
         l->addLayout(buttons);
+        l->setAlignment(left, Qt::AlignTop);
+        l->setAlignment(right, Qt::AlignTop);
     }
     PageControl1->addTab(page2, QStringLiteral("Пульт"));
 
@@ -169,9 +172,12 @@ TDateTrans::TDateTrans(AppContext& ctx, LinkSession& session, QWidget* parent)
     {
         BitBtn2 = named(new QPushButton(QStringLiteral("Выкл. матем.")), "BitBtn2");
         BitBtn4 = named(new QPushButton(QStringLiteral("Вкл. матем.")), "BitBtn4");
-        auto* l = new QHBoxLayout(page3);
-        l->addWidget(BitBtn2);
-        l->addWidget(BitBtn4);
+        auto* row = new QHBoxLayout;
+        row->addWidget(BitBtn2);
+        row->addWidget(BitBtn4);
+        row->addStretch();
+        auto* l = new QVBoxLayout(page3);
+        l->addLayout(row);
         l->addStretch();
     }
     PageControl1->addTab(page3, QStringLiteral("Тест"));
@@ -213,6 +219,11 @@ TDateTrans::TDateTrans(AppContext& ctx, LinkSession& session, QWidget* parent)
     main->addLayout(bar);
     main->addWidget(status);
     resize(720, 520);
+
+    // Enter in a field sends nothing: a write or a panel frame goes out
+    // only when its own button is clicked.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(false);
 
     connect(SetAdrBtn, &QPushButton::clicked, this, &TDateTrans::SetAdrBtnClick);
     connect(SpeedButton4, &QPushButton::clicked, this, &TDateTrans::SpeedButton4Click);

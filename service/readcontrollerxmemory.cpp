@@ -39,6 +39,7 @@ TFormReadControllerXMemory::TFormReadControllerXMemory(AppContext& ctx, QWidget*
     pbar->setValue(0);
     Label1 = new QLabel;
     Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setMinimumHeight(Label1->fontMetrics().height()); // empty until the first attempt
     btStop = new QPushButton(QStringLiteral("Стоп"));
     btStop->setObjectName(QStringLiteral("btStop"));
     btRead = new QPushButton(QStringLiteral("Прочитать"));
@@ -57,8 +58,7 @@ TFormReadControllerXMemory::TFormReadControllerXMemory(AppContext& ctx, QWidget*
     l->addWidget(pbar);
     l->addWidget(Label1);
     l->addLayout(buttons);
-    setMinimumWidth(420);
-    setFixedSize(sizeHint());
+    setFixedSize(sizeHint().expandedTo(QSize(360, 0)));
 
     connect(btRead, &QPushButton::clicked, this, &TFormReadControllerXMemory::btReadClick);
     connect(btStop, &QPushButton::clicked, this, &TFormReadControllerXMemory::btStopClick);

@@ -152,6 +152,7 @@ private slots:
         QCOMPARE(rig->prompts.shown, QStringList{"Information: Данные получены!"});
         QCOMPARE(edit1(), QStringLiteral("Read data Ok!"));
         QCOMPARE(label1(), QStringLiteral("Add : 0x3FF80h   Error count : 0"));
+        grab(*dlg, "readcontrollerxmemory-done");
         QVERIFY(!named<QPushButton>(*dlg, "btStop")->isEnabled());
         QVERIFY(named<QPushButton>(*dlg, "btRead")->isEnabled());
         const QStringList reqs = rig->requests();

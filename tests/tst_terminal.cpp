@@ -227,6 +227,10 @@ private slots:
         QCOMPARE(sent.size(), 1);
         QCOMPARE(sent[0].address, 2);
         QCOMPARE(rig->link->log.lines(), (QStringList{"Read data...", "Ok!"}));
+        named<QTabWidget>(*dlg, "PageControl1")->setCurrentIndex(1);
+        grab(*dlg, "datetrans-panel");
+        named<QTabWidget>(*dlg, "PageControl1")->setCurrentIndex(2);
+        grab(*dlg, "datetrans-test");
     }
 
     void panelFieldThatIsNoNumber()
