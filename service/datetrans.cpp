@@ -305,7 +305,9 @@ uint8_t TDateTrans::memorySpace() const
 
 void TDateTrans::byteOperation(const std::function<void()>& body)
 {
-    if (terminalBusy_)
+    // A running panel cycle holds LinkAddress at the panel's address: a
+    // read or write now would go to the panel, not to the controller.
+    if (terminalBusy_ || panelRunning_)
         return;
     FlagGuard busy(terminalBusy_);
     guarded(ctx_.prompts, body);
