@@ -233,6 +233,32 @@ private slots:
         grab(*dlg, "datetrans-test");
     }
 
+    void panelReplyOutcomes_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<QString>("tare");
+        // A complete reply ends the pass, whatever its sum, and gives the tare.
+        QTest::newRow("wrong sum") << "badsum,cmd=8" << QStringList{"Read data...", "Ok!"} << 1 << dec("3.00");
+        QTest::newRow("no reply") << "noreply,cmd=8"
+                                  << QStringList{"Read data...", "...", "...", "...", "!!! Error !!!"} << 3
+                                  << dec("0.00");
+    }
+    void panelReplyOutcomes()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, frames);
+        dlg->show();
+        QVERIFY(rig->sim.setTare(300));
+        QVERIFY(rig->sim.fault(fault));
+        click(*dlg, "BitBtn1");
+        QTEST(rig->link->log.lines(), "log");
+        QCOMPARE(panelRequests().size(), frames);
+        QTEST(edit("PanelTare")->text(), "tare");
+        QVERIFY(rig->prompts.shown.isEmpty());
+    }
+
     void panelFieldThatIsNoNumber()
     {
         dlg->show();
