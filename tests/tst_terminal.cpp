@@ -175,7 +175,7 @@ private slots:
     void terminalBusyIgnoresTheOtherButtons()
     {
         dlg->show();
-        QVERIFY(rig->sim.fault("slow:100,cmd=1"));
+        QVERIFY(rig->sim.fault("slow:250,cmd=1"));
         bool busyDuringWait = false;
         QTimer::singleShot(150, dlg.get(), [&] {
             busyDuringWait = dlg->TerminalBusy();
@@ -313,9 +313,9 @@ private slots:
     {
         openWithAddress(1);
         named<QCheckBox>(*dlg, "CheckCycle")->setChecked(true);
-        QVERIFY(rig->sim.fault("slow:20,cmd=8"));
+        QVERIFY(rig->sim.fault("slow:80,cmd=8"));
         bool hiddenDuringPass = false;
-        QTimer::singleShot(60, dlg.get(), [&] {
+        QTimer::singleShot(100, dlg.get(), [&] {
             hiddenDuringPass = rig->protocol().busy();
             click(*dlg, "ExitButton");
         });
