@@ -261,6 +261,29 @@ private slots:
         dlg.reject();
     }
 
+    void capApplyDuringTickWaitsForItsRequest()
+    {
+        Settings.OutputSource[0] = 0;
+        setOnline(true);
+        QVERIFY(rig->sim.fault(QStringLiteral("slow:120,cmd=6,space=6")));
+        TFormCAP dlg(*rig->ctx);
+        dlg.show();
+        choose(dlg, "ComboBox1", 0);
+        bool appliedDuringWait = false;
+        QTimer::singleShot(200, &dlg, [&] {
+            appliedDuringWait = rig->protocol().busy();
+            click(dlg, "ApplyBtn");
+        });
+        dlg.pollCycle().tickNow();
+        QVERIFY(appliedDuringWait);
+        const QStringList reqs = rig->requests();
+        QCOMPARE(reqs.value(0), QStringLiteral("6:0"));
+        QCOMPARE(reqs.value(1), QStringLiteral("255:0")); // the first write's MathOff
+        QCOMPARE(rig->writes.size(), 3);
+        QCOMPARE(rig->prompts.shown, QStringList{"Information: Данные записаны в контроллер!"});
+        dlg.reject();
+    }
+
     void capSaveWithoutSource()
     {
         Settings.OutputSource[0] = 3;
