@@ -249,12 +249,13 @@ void TDateTrans::loadFields()
     ByteIn->setText(d.byteIn);
     ByteOut->setText(d.byteOut);
     if (panelRunning_) {
-        // The cycle keeps the panel address; it puts this one back at its end.
+        // The cycle keeps the panel address (also against the section just
+        // read into the protocol); it puts this one back at its end.
         addressFound_ = d.linkAddress;
     } else {
         AdrConEdit->setValue(d.linkAddress);
-        AdrConEditChange(); // also when the value did not change
     }
+    AdrConEditChange(); // also when the value did not change
     for (int i = 0; i < PageControl1->count(); ++i)
         if (PageControl1->widget(i)->objectName() == d.activePage)
             PageControl1->setCurrentIndex(i);

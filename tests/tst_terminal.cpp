@@ -334,6 +334,23 @@ private slots:
         QCOMPARE(rig->sim.requestCount(), 0);
     }
 
+    void showingAgainDuringThePassKeepsThePanelAddress()
+    {
+        openWithAddress(1);
+        named<QCheckBox>(*dlg, "CheckCycle")->setChecked(true);
+        QTimer::singleShot(50, dlg.get(), [&] {
+            click(*dlg, "ExitButton");
+            dlg->show(); // reads section "Dtrans" into the protocol again
+        });
+        QTimer::singleShot(700, dlg.get(), [&] { named<QCheckBox>(*dlg, "CheckCycle")->setChecked(false); });
+        click(*dlg, "BitBtn1");
+        const QList<WireRequest> sent = panelRequests();
+        QVERIFY(sent.size() >= 2);
+        for (const WireRequest& r : sent)
+            QCOMPARE(r.address, 2);
+        QCOMPARE(int(rig->protocol().LinkAddress), 1);
+    }
+
     // ---- Dtrans and the log ------------------------------------------------
 
     void sectionDtransRemembersTheFields()
