@@ -11,7 +11,17 @@
 #include "core/image.h"
 #include "core/state.h"
 #include "core/version.h"
+#include "editors/analogmodule.h"
+#include "editors/charactermodule.h"
+#include "editors/curves.h"
+#include "editors/display.h"
+#include "editors/formula.h"
+#include "editors/relay.h"
+#include "editors/strings.h"
+#include "editors/switchpoint.h"
+#include "editors/switsh.h"
 #include "link/session.h"
+#include "service/acp.h"
 
 #include <QAction>
 #include <QCloseEvent>
