@@ -243,10 +243,11 @@ void TSDIAppForm::FileOpen1Execute()
 
 void TSDIAppForm::FileSave1Execute()
 {
-    const auto chosen = prompts_.saveFileName(kFilter, {});
+    const auto chosen = prompts_.saveFileName(kFilter, {}, saveName_);
     if (!chosen)
         return;
     const QString name = QFileInfo(completeSaveName(*chosen)).absoluteFilePath();
+    saveName_ = name; // the next save dialog starts with it
     if (QFileInfo::exists(name)
         && prompts_.ask(Prompter::Kind::Confirmation, QStringLiteral("Такой файл существует. Перезаписать файл?"))
                != Prompter::Answer::Yes)

@@ -234,6 +234,8 @@ private slots:
         prompts.file(path(QStringLiteral("crane.dat")));
         form->FileSave1Execute();
         QVERIFY(QFile::exists(path(QStringLiteral("crane.dat"))));
+        // the save dialog starts with the name last completed
+        QCOMPARE(prompts.saveInitialNames, QStringList({QString(), path(QStringLiteral("crane.bin"))}));
 
         // over an existing file: No and a closed box write nothing
         for (auto answer : {Prompter::Answer::No, Prompter::Answer::Closed}) {
