@@ -4,6 +4,17 @@
 #include "app/readcontroller.h"
 #include "app/setup.h"
 #include "app/writecontroller.h"
+#include "editors/analogmodule.h"
+#include "editors/charactermodule.h"
+#include "editors/curves.h"
+#include "editors/digitalset.h"
+#include "editors/display.h"
+#include "editors/formula.h"
+#include "editors/relay.h"
+#include "editors/strings.h"
+#include "editors/switchpoint.h"
+#include "editors/switsh.h"
+#include "service/acp.h"
 
 namespace vkm {
 
@@ -14,26 +25,26 @@ Dialogs::Dialogs(AppContext& ctx, LinkSession& link, QWidget* parent)
 {
     AboutBox = new TAboutBox(parent);
     FormSetup = new TFormSetup(ctx, link, parent);
-    // FormCharacterModule = new TFormCharacterModule(ctx, parent);  // ("Характеристики")
-    // FormFormula = new TFormFormula(ctx, parent);  // ("Формулы")
+    FormCharacterModule = new TFormCharacterModule(ctx, parent);
+    FormFormula = new TFormFormula(ctx, parent);
     FormWriteController = new TFormWriteController(ctx, parent);
     // FormTestAll = new TFormTestAll(ctx, parent);  // ("Тест каналов")
-    // FormStrings = new TFormStrings(ctx, parent);  // ("Идентификация")
-    // FormACP = new TFormACP(ctx, parent);  // ("АЦП")
-    // FormCurves = new TFormCurves(ctx, parent);  // ("Кривые")
+    FormStrings = new TFormStrings(ctx, parent);
+    FormACP = new TFormACP(ctx, parent);
+    FormCurves = new TFormCurves(ctx, parent);
     // FormSetSpeedController = new TFormSetSpeedController(ctx, parent);  // ("Установить скорость обмена")
-    // FormSwitsh = new TFormSwitsh(ctx, parent);  // ("Переключатели")
+    FormSwitsh = new TFormSwitsh(ctx, parent);
     // DateTrans = new TDateTrans(ctx, ..., parent);  // ("Настройка") the service terminal shows the link
     //   session's port, protocol and information log, which exist already.
-    // FormDigitalSet = new TFormDigitalSet(ctx, parent);  // (opened from the relays, switches and switch points)
-    // FormSwitchPoint = new TFormSwitchPoint(ctx, parent);  // ("Точки переключений")
-    // FormRelay = new TFormRelay(ctx, parent);  // ("Реле")
+    FormDigitalSet = new TFormDigitalSet(ctx, parent);
+    FormSwitchPoint = new TFormSwitchPoint(ctx, parent);
+    FormRelay = new TFormRelay(ctx, parent);
     // FormCAP = new TFormCAP(ctx, parent);  // ("ЦАП")
     // FormTest = new TFormTest(ctx, parent);  // (single-channel test, hidden item "Тест")
-    // FormAnalogModule = new TFormAnalogModule(ctx, parent);  // ("Аналоговые входы")
+    FormAnalogModule = new TFormAnalogModule(ctx, parent);
     FormReadController = new TFormReadController(ctx, parent);
     // FormReadControllerXMemory = new TFormReadControllerXMemory(ctx, parent);  // ("Чтение всей Flash")
-    // FormDisplay = new TFormDisplay(ctx, parent);  // ("Дисплей")
+    FormDisplay = new TFormDisplay(ctx, parent);
 }
 
 } // namespace vkm

@@ -16,6 +16,17 @@ class TAboutBox;
 class TFormSetup;
 class TFormReadController;
 class TFormWriteController;
+class TFormCharacterModule;
+class TFormFormula;
+class TFormStrings;
+class TFormACP;
+class TFormCurves;
+class TFormSwitsh;
+class TFormDigitalSet;
+class TFormSwitchPoint;
+class TFormRelay;
+class TFormAnalogModule;
+class TFormDisplay;
 
 struct Dialogs {
     // Creates them in start-up order, each a child of `parent`.
@@ -23,25 +34,25 @@ struct Dialogs {
 
     TAboutBox* AboutBox = nullptr;
     TFormSetup* FormSetup = nullptr;
-    QDialog* FormCharacterModule = nullptr;
-    QDialog* FormFormula = nullptr;
+    TFormCharacterModule* FormCharacterModule = nullptr;
+    TFormFormula* FormFormula = nullptr;
     TFormWriteController* FormWriteController = nullptr;
     QDialog* FormTestAll = nullptr;
-    QDialog* FormStrings = nullptr;
-    QDialog* FormACP = nullptr;
-    QDialog* FormCurves = nullptr;
+    TFormStrings* FormStrings = nullptr;
+    TFormACP* FormACP = nullptr;
+    TFormCurves* FormCurves = nullptr;
     QDialog* FormSetSpeedController = nullptr;
-    QDialog* FormSwitsh = nullptr;
+    TFormSwitsh* FormSwitsh = nullptr;
     QDialog* DateTrans = nullptr;
-    QDialog* FormDigitalSet = nullptr;
-    QDialog* FormSwitchPoint = nullptr;
-    QDialog* FormRelay = nullptr;
+    TFormDigitalSet* FormDigitalSet = nullptr;
+    TFormSwitchPoint* FormSwitchPoint = nullptr;
+    TFormRelay* FormRelay = nullptr;
     QDialog* FormCAP = nullptr;
     QDialog* FormTest = nullptr;
-    QDialog* FormAnalogModule = nullptr;
+    TFormAnalogModule* FormAnalogModule = nullptr;
     TFormReadController* FormReadController = nullptr;
     QDialog* FormReadControllerXMemory = nullptr;
-    QDialog* FormDisplay = nullptr;
+    TFormDisplay* FormDisplay = nullptr;
 };
 
 } // namespace vkm

@@ -11,7 +11,17 @@
 #include "core/image.h"
 #include "core/state.h"
 #include "core/version.h"
+#include "editors/analogmodule.h"
+#include "editors/charactermodule.h"
+#include "editors/curves.h"
+#include "editors/display.h"
+#include "editors/formula.h"
+#include "editors/relay.h"
+#include "editors/strings.h"
+#include "editors/switchpoint.h"
+#include "editors/switsh.h"
 #include "link/session.h"
+#include "service/acp.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -233,10 +243,11 @@ void TSDIAppForm::FileOpen1Execute()
 
 void TSDIAppForm::FileSave1Execute()
 {
-    const auto chosen = prompts_.saveFileName(kFilter, {});
+    const auto chosen = prompts_.saveFileName(kFilter, {}, saveName_);
     if (!chosen)
         return;
     const QString name = QFileInfo(completeSaveName(*chosen)).absoluteFilePath();
+    saveName_ = name; // the next save dialog starts with it
     if (QFileInfo::exists(name)
         && prompts_.ask(Prompter::Kind::Confirmation, QStringLiteral("Такой файл существует. Перезаписать файл?"))
                != Prompter::Answer::Yes)
