@@ -13,7 +13,8 @@ void put(PanelFrame& f, int at, int64_t v, int bytes)
     for (int i = 0; i < bytes; ++i)
         f[at + i] = static_cast<uint8_t>(u >> (8 * i));
 }
-int64_t scaled(double v) { return int64_t(roundHalfEven(v * 100)); }
+// Halves go to the even neighbour as the decimal number typed: 2.135 is 214.
+int64_t scaled(double v) { return scaleDecimal(v, 100); }
 } // namespace
 
 PanelFrame panelFrameBytes(const PanelValues& v)

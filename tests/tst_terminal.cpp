@@ -207,7 +207,7 @@ private slots:
     {
         dlg->show();
         edit("PanelWeight")->setText(dec("12.34"));
-        edit("PanelReach")->setText(dec("-1.00"));
+        edit("PanelReach")->setText(dec("-2.135"));
         edit("PanelSumWeight")->setText(dec("1000.00"));
         named<QSpinBox>(*dlg, "PanelYear")->setValue(2008);
         named<QSpinBox>(*dlg, "PanelHoursRun")->setValue(0x01020304);
@@ -217,7 +217,7 @@ private slots:
         const QByteArray f = rig->sim.lastPanelFrame();
         QCOMPARE(f.size(), 22);
         QCOMPARE(f.mid(0, 2), QByteArray::fromHex("D204"));     // 1234
-        QCOMPARE(f.mid(2, 2), QByteArray::fromHex("9CFF"));     // -100
+        QCOMPARE(f.mid(2, 2), QByteArray::fromHex("2AFF"));     // -213.5 to -214
         QCOMPARE(uint8_t(f[8]), uint8_t(216));                  // 2008
         QCOMPARE(f.mid(9, 4), QByteArray::fromHex("04030201"));
         QCOMPARE(f.mid(13, 4), QByteArray::fromHex("A0860100")); // 100000
