@@ -15,6 +15,12 @@
 #include "editors/switchpoint.h"
 #include "editors/switsh.h"
 #include "service/acp.h"
+#include "service/cap.h"
+#include "service/datetrans.h"
+#include "service/readcontrollerxmemory.h"
+#include "service/setspeedcontroller.h"
+#include "service/test.h"
+#include "service/testall.h"
 
 namespace vkm {
 
@@ -28,22 +34,23 @@ Dialogs::Dialogs(AppContext& ctx, LinkSession& link, QWidget* parent)
     FormCharacterModule = new TFormCharacterModule(ctx, parent);
     FormFormula = new TFormFormula(ctx, parent);
     FormWriteController = new TFormWriteController(ctx, parent);
-    // FormTestAll = new TFormTestAll(ctx, parent);  // ("Тест каналов")
+    FormTestAll = new TFormTestAll(ctx, parent);
     FormStrings = new TFormStrings(ctx, parent);
     FormACP = new TFormACP(ctx, parent);
     FormCurves = new TFormCurves(ctx, parent);
-    // FormSetSpeedController = new TFormSetSpeedController(ctx, parent);  // ("Установить скорость обмена")
+    FormSetSpeedController = new TFormSetSpeedController(ctx, parent);
     FormSwitsh = new TFormSwitsh(ctx, parent);
-    // DateTrans = new TDateTrans(ctx, ..., parent);  // ("Настройка") the service terminal shows the link
-    //   session's port, protocol and information log, which exist already.
+    // The service terminal shows the link session's port, protocol and
+    // information log, which exist before any dialog.
+    DateTrans = new TDateTrans(ctx, link, parent);
     FormDigitalSet = new TFormDigitalSet(ctx, parent);
     FormSwitchPoint = new TFormSwitchPoint(ctx, parent);
     FormRelay = new TFormRelay(ctx, parent);
-    // FormCAP = new TFormCAP(ctx, parent);  // ("ЦАП")
-    // FormTest = new TFormTest(ctx, parent);  // (single-channel test, hidden item "Тест")
+    FormCAP = new TFormCAP(ctx, parent);
+    FormTest = new TFormTest(ctx, parent);
     FormAnalogModule = new TFormAnalogModule(ctx, parent);
     FormReadController = new TFormReadController(ctx, parent);
-    // FormReadControllerXMemory = new TFormReadControllerXMemory(ctx, parent);  // ("Чтение всей Flash")
+    FormReadControllerXMemory = new TFormReadControllerXMemory(ctx, parent);
     FormDisplay = new TFormDisplay(ctx, parent);
 }
 

@@ -27,6 +27,12 @@ class TFormSwitchPoint;
 class TFormRelay;
 class TFormAnalogModule;
 class TFormDisplay;
+class TFormTestAll;
+class TFormSetSpeedController;
+class TDateTrans;
+class TFormCAP;
+class TFormTest;
+class TFormReadControllerXMemory;
 
 struct Dialogs {
     // Creates them in start-up order, each a child of `parent`.
@@ -37,21 +43,21 @@ struct Dialogs {
     TFormCharacterModule* FormCharacterModule = nullptr;
     TFormFormula* FormFormula = nullptr;
     TFormWriteController* FormWriteController = nullptr;
-    QDialog* FormTestAll = nullptr;
+    TFormTestAll* FormTestAll = nullptr;
     TFormStrings* FormStrings = nullptr;
     TFormACP* FormACP = nullptr;
     TFormCurves* FormCurves = nullptr;
-    QDialog* FormSetSpeedController = nullptr;
+    TFormSetSpeedController* FormSetSpeedController = nullptr;
     TFormSwitsh* FormSwitsh = nullptr;
-    QDialog* DateTrans = nullptr;
+    TDateTrans* DateTrans = nullptr;
     TFormDigitalSet* FormDigitalSet = nullptr;
     TFormSwitchPoint* FormSwitchPoint = nullptr;
     TFormRelay* FormRelay = nullptr;
-    QDialog* FormCAP = nullptr;
-    QDialog* FormTest = nullptr;
+    TFormCAP* FormCAP = nullptr;
+    TFormTest* FormTest = nullptr;
     TFormAnalogModule* FormAnalogModule = nullptr;
     TFormReadController* FormReadController = nullptr;
-    QDialog* FormReadControllerXMemory = nullptr;
+    TFormReadControllerXMemory* FormReadControllerXMemory = nullptr;
     TFormDisplay* FormDisplay = nullptr;
 };
 

@@ -22,6 +22,11 @@
 #include "editors/switsh.h"
 #include "link/session.h"
 #include "service/acp.h"
+#include "service/cap.h"
+#include "service/datetrans.h"
+#include "service/readcontrollerxmemory.h"
+#include "service/setspeedcontroller.h"
+#include "service/testall.h"
 
 #include <QAction>
 #include <QCloseEvent>
