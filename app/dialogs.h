@@ -16,6 +16,23 @@ class TAboutBox;
 class TFormSetup;
 class TFormReadController;
 class TFormWriteController;
+class TFormCharacterModule;
+class TFormFormula;
+class TFormStrings;
+class TFormACP;
+class TFormCurves;
+class TFormSwitsh;
+class TFormDigitalSet;
+class TFormSwitchPoint;
+class TFormRelay;
+class TFormAnalogModule;
+class TFormDisplay;
+class TFormTestAll;
+class TFormSetSpeedController;
+class TDateTrans;
+class TFormCAP;
+class TFormTest;
+class TFormReadControllerXMemory;
 
 struct Dialogs {
     // Creates them in start-up order, each a child of `parent`.
@@ -23,25 +40,25 @@ struct Dialogs {
 
     TAboutBox* AboutBox = nullptr;
     TFormSetup* FormSetup = nullptr;
-    QDialog* FormCharacterModule = nullptr;
-    QDialog* FormFormula = nullptr;
+    TFormCharacterModule* FormCharacterModule = nullptr;
+    TFormFormula* FormFormula = nullptr;
     TFormWriteController* FormWriteController = nullptr;
-    QDialog* FormTestAll = nullptr;
-    QDialog* FormStrings = nullptr;
-    QDialog* FormACP = nullptr;
-    QDialog* FormCurves = nullptr;
-    QDialog* FormSetSpeedController = nullptr;
-    QDialog* FormSwitsh = nullptr;
-    QDialog* DateTrans = nullptr;
-    QDialog* FormDigitalSet = nullptr;
-    QDialog* FormSwitchPoint = nullptr;
-    QDialog* FormRelay = nullptr;
-    QDialog* FormCAP = nullptr;
-    QDialog* FormTest = nullptr;
-    QDialog* FormAnalogModule = nullptr;
+    TFormTestAll* FormTestAll = nullptr;
+    TFormStrings* FormStrings = nullptr;
+    TFormACP* FormACP = nullptr;
+    TFormCurves* FormCurves = nullptr;
+    TFormSetSpeedController* FormSetSpeedController = nullptr;
+    TFormSwitsh* FormSwitsh = nullptr;
+    TDateTrans* DateTrans = nullptr;
+    TFormDigitalSet* FormDigitalSet = nullptr;
+    TFormSwitchPoint* FormSwitchPoint = nullptr;
+    TFormRelay* FormRelay = nullptr;
+    TFormCAP* FormCAP = nullptr;
+    TFormTest* FormTest = nullptr;
+    TFormAnalogModule* FormAnalogModule = nullptr;
     TFormReadController* FormReadController = nullptr;
-    QDialog* FormReadControllerXMemory = nullptr;
-    QDialog* FormDisplay = nullptr;
+    TFormReadControllerXMemory* FormReadControllerXMemory = nullptr;
+    TFormDisplay* FormDisplay = nullptr;
 };
 
 } // namespace vkm

@@ -2,41 +2,22 @@
 // "Чтение настроек из контроллера": reads the 256 image blocks and unpacks
 // them into the settings.
 
-#include "app/ui/context.h"
-
-#include <QDialog>
-
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
+#include "app/transferdialog.h"
 
 namespace vkm {
 
-class TFormReadController : public QDialog {
+class TFormReadController : public TransferDialog {
     Q_OBJECT
 public:
     explicit TFormReadController(AppContext& ctx, QWidget* parent = nullptr);
 
     // "Прочитать"
     void Button1Click();
-    bool running() const { return running_; }
 
-    QLineEdit* Edit1;
     QProgressBar* pbar;
-    QPushButton* Button1; // "Прочитать"
-    QPushButton* Button2; // "Закрыть"
-
-public slots:
-    void reject() override;
 
 protected:
-    void showEvent(QShowEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-
-private:
-    void setRunning(bool on);
-    AppContext& ctx_;
-    bool running_ = false;
+    void startClicked() override { Button1Click(); }
 };
 
 } // namespace vkm

@@ -11,8 +11,23 @@
 #include "core/image.h"
 #include "core/state.h"
 #include "core/version.h"
+#include "editors/analogmodule.h"
+#include "editors/charactermodule.h"
+#include "editors/curves.h"
+#include "editors/display.h"
+#include "editors/formula.h"
+#include "editors/relay.h"
+#include "editors/strings.h"
+#include "editors/switchpoint.h"
+#include "editors/switsh.h"
 #include "link/protocol.h"
 #include "link/session.h"
+#include "service/acp.h"
+#include "service/cap.h"
+#include "service/datetrans.h"
+#include "service/readcontrollerxmemory.h"
+#include "service/setspeedcontroller.h"
+#include "service/testall.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -241,10 +256,11 @@ void TSDIAppForm::FileOpen1Execute()
 
 void TSDIAppForm::FileSave1Execute()
 {
-    const auto chosen = prompts_.saveFileName(kFilter, {});
+    const auto chosen = prompts_.saveFileName(kFilter, {}, saveName_);
     if (!chosen)
         return;
     const QString name = QFileInfo(completeSaveName(*chosen)).absoluteFilePath();
+    saveName_ = name; // the next save dialog starts with it
     if (QFileInfo::exists(name)
         && prompts_.ask(Prompter::Kind::Confirmation, QStringLiteral("Такой файл существует. Перезаписать файл?"))
                != Prompter::Answer::Yes)

@@ -55,6 +55,7 @@ private:
     AppContext ctx_;
     std::unique_ptr<Dialogs> dialogs_;
     bool shown_ = false;
+    QString saveName_; // the last completed save name
 };
 
 } // namespace vkm

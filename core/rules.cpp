@@ -37,6 +37,17 @@ int32_t roundHalfEven(double v)
     return static_cast<int32_t>(r);
 }
 
+int32_t scaleDecimal(double value, int factor)
+{
+    // A typed value has far fewer than the 15 significant digits a double
+    // holds, so the product is taken to millionths first: that removes the
+    // binary representation's error and leaves exact halves exact.
+    const double scaled = value * factor;
+    if (std::fabs(scaled) < 1e9)
+        return roundHalfEven(std::round(scaled * 1e6) / 1e6);
+    return roundHalfEven(scaled);
+}
+
 std::optional<double> parseDecimal(const QString& text)
 {
     bool ok = false;

@@ -17,7 +17,10 @@ int32_t codeForListIndex(int index);
 // Decimal settings are scaled integers rounded to the nearest whole number,
 // halves to the even neighbour: 0.125 x100 is 12, 0.375 x100 is 38.
 int32_t roundHalfEven(double v);
-inline int32_t scaleDecimal(double value, int factor) { return roundHalfEven(value * factor); }
+// A decimal value in units of 1/factor, rounded half to even as the decimal
+// number it stands for: 2.135 is 213.5 hundredths and stores 214, although
+// the nearest double times 100 lies just below 213.5.
+int32_t scaleDecimal(double value, int factor);
 
 // A live reply word: 0..32768 stands for itself, 32769..65535 for w - 65536.
 constexpr int SignedWord(uint16_t w) { return w > 32768 ? int(w) - 65536 : int(w); }

@@ -17,6 +17,8 @@
 #include "simfixture.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -149,16 +151,71 @@ private slots:
             QSKIP("VKM_GRAB_DIR not set");
         QVERIFY(startSim());
         form->grab().save(out + QStringLiteral("/main.png"));
-        Dialogs& d = form->dialogs();
-        const QList<QPair<QString, QDialog*>> all = {{QStringLiteral("about"), (QDialog*)d.AboutBox},
-            {QStringLiteral("setup"), (QDialog*)d.FormSetup}, {QStringLiteral("read"), (QDialog*)d.FormReadController},
-            {QStringLiteral("write"), (QDialog*)d.FormWriteController}};
-        for (const auto& [name, dlg] : all) {
+        // every dialog of the application, named after its class
+        for (QDialog* dlg : form->findChildren<QDialog*>(Qt::FindDirectChildrenOnly)) {
+            const QString name = QString::fromLatin1(dlg->metaObject()->className()).section(QLatin1String("::"), -1);
             dlg->show();
             QVERIFY(QTest::qWaitForWindowExposed(dlg));
             dlg->grab().save(out + QLatin1Char('/') + name + QStringLiteral(".png"));
             dlg->hide();
         }
+    }
+
+    // Every menu item that opens a dialog shows the one instance created at
+    // start-up, modally; closing it returns to the window.
+    void menuOpensEachDialog_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("dialogClass");
+        const QList<QPair<const char*, const char*>> items = {
+            {"Общие настройки", "TFormSetup"},
+            {"Аналоговые входы", "TFormAnalogModule"},
+            {"Формулы", "TFormFormula"},
+            {"Дисплей", "TFormDisplay"},
+            {"Кривые", "TFormCurves"},
+            {"Реле", "TFormRelay"},
+            {"Переключатели", "TFormSwitsh"},
+            {"Точки переключений", "TFormSwitchPoint"},
+            {"Характеристики", "TFormCharacterModule"},
+            {"Идентификация", "TFormStrings"},
+            {"АЦП", "TFormACP"},
+            {"ЦАП", "TFormCAP"},
+            {"Настройка", "TDateTrans"},
+            {"Тест каналов", "TFormTestAll"},
+            {"Чтение всей Flash", "TFormReadControllerXMemory"},
+            {"Установить скорость обмена", "TFormSetSpeedController"},
+            {"Загрузка настроек", "TFormWriteController"},
+            {"Чтение настроек", "TFormReadController"},
+            {"О программе...", "TAboutBox"},
+        };
+        for (const auto& [item, cls] : items)
+            QTest::newRow(item) << QString::fromUtf8(item) << QStringLiteral("vkm::") + QLatin1String(cls);
+    }
+    void menuOpensEachDialog()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, dialogClass);
+        QVERIFY(startSim());
+        QAction* a = form->actionFor(item);
+        QVERIFY(a);
+        QVERIFY(a->isEnabled());
+        QString shownClass;
+        QObject* owner = nullptr;
+        int instances = 0;
+        QTimer::singleShot(0, form.get(), [&] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (!w)
+                return;
+            shownClass = QString::fromLatin1(w->metaObject()->className());
+            owner = w->parent();
+            for (QWidget* c : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                instances += QString::fromLatin1(c->metaObject()->className()) == shownClass;
+            static_cast<QDialog*>(w)->reject();
+        });
+        a->trigger();
+        QCOMPARE(shownClass, dialogClass);
+        QCOMPARE(owner, form.get());
+        QCOMPARE(instances, 1);
     }
 
     void portThatDoesNotOpen()
@@ -183,6 +240,8 @@ private slots:
         prompts.file(path(QStringLiteral("crane.dat")));
         form->FileSave1Execute();
         QVERIFY(QFile::exists(path(QStringLiteral("crane.dat"))));
+        // the save dialog starts with the name last completed
+        QCOMPARE(prompts.saveInitialNames, QStringList({QString(), path(QStringLiteral("crane.bin"))}));
 
         // over an existing file: No and a closed box write nothing
         for (auto answer : {Prompter::Answer::No, Prompter::Answer::Closed}) {

@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "simfixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -153,6 +154,72 @@ private slots:
         r = vkmtool({"--port", sim.ptyPath(), "poke", "100", "1", "3"});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains("0x64") && r.err.contains("no reply"), qPrintable(r.err));
+    }
+
+    void dumpFlashArgumentsAreStatus2_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("sector 15") << QStringList{"dump-flash", "--sectors", "1,15"};
+        QTest::newRow("backwards range") << QStringList{"dump-flash", "--sectors", "3-1"};
+        QTest::newRow("--sectors without list") << QStringList{"dump-flash", "--sectors"};
+        QTest::newRow("unknown option") << QStringList{"dump-flash", "--all"};
+        QTest::newRow("speed not offered") << QStringList{"set-speed", "115200"};
+        QTest::newRow("speed not a number") << QStringList{"set-speed", "fast"};
+        QTest::newRow("set-speed without speed") << QStringList{"set-speed"};
+    }
+    void dumpFlashArgumentsAreStatus2()
+    {
+        QFETCH(QStringList, args);
+        QCOMPARE(vkmtool(QStringList{"--port", "/dev/null"} + args).status, 2);
+    }
+
+    void dumpFlash()
+    {
+        SimFixture sim;
+        QVERIFY(sim.start());
+        QTemporaryDir out;
+        // Block 3 of sector 7 fails its first attempt (three wrong sums): one retry.
+        QVERIFY(sim.fault("badsum,cmd=4,addr=0x70180,addrto=0x70180,count=3"));
+        const Run r = vkmtool({"--port", sim.ptyPath(), "dump-flash", "--sectors", "2-3,7", "--dir", out.path()});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"sector2.bin", "sector3.bin", "sector7.bin"}));
+        for (int n : {2, 3, 7})
+            QVERIFY(read(out.filePath(QStringLiteral("sector%1.bin").arg(n))) == sim.readMemory(2, n * 0x10000, 65536));
+        QVERIFY2(r.err.contains("Read sector 7 from 14...") && r.err.contains("1 extra attempts"), qPrintable(r.err));
+    }
+
+    void dumpFlashFailureIsStatus1()
+    {
+        SimFixture sim;
+        QVERIFY(sim.start());
+        QTemporaryDir out;
+        QVERIFY(sim.fault("badsum,cmd=4,addr=0x10100,addrto=0x10100"));
+        Run r = vkmtool({"--port", sim.ptyPath(), "dump-flash", "--dir", out.path()});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains("block 2 of sector 1 (0x10100) after 5 attempts"), qPrintable(r.err));
+        QCOMPARE(read(out.filePath("sector1.bin")).size(), 256);
+        QVERIFY(!QFile::exists(out.filePath("sector2.bin")));
+
+        r = vkmtool({"--port", sim.ptyPath(), "dump-flash", "--sectors", "1", "--dir", out.filePath("none")});
+        QCOMPARE(r.status, 2); // the file cannot be created
+    }
+
+    void setSpeed()
+    {
+        SimFixture sim;
+        QVERIFY(sim.start());
+        QVERIFY(sim.resetCounters());
+        Run r = vkmtool({"--port", sim.ptyPath(), "set-speed", "57600"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(sim.requestLog().value(0).left(17), QStringLiteral("01 01 00 E1 00 00"));
+        QCOMPARE(sim.controllerSpeed(), 57600L);
+        // The old speed gets no answer any more; the new one does.
+        r = vkmtool({"--port", sim.ptyPath(), "set-speed", "4800"});
+        QCOMPARE(r.status, 1);
+        r = vkmtool({"--port", sim.ptyPath(), "--baud", "57600", "set-speed", "4800"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(sim.controllerSpeed(), 4800L);
     }
 };
 

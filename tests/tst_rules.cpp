@@ -45,6 +45,15 @@ private slots:
         QTest::newRow("-0.125 x100") << -0.125 << 100 << -12;
         QTest::newRow("12.34 x100") << 12.34 << 100 << 1234;
         QTest::newRow("1000.00 x100") << 1000.0 << 100 << 100000;
+        // halves that a double holds only approximately
+        QTest::newRow("2.135 x100") << 2.135 << 100 << 214;
+        QTest::newRow("-2.135 x100") << -2.135 << 100 << -214;
+        QTest::newRow("1.005 x100") << 1.005 << 100 << 100;
+        QTest::newRow("1.015 x100") << 1.015 << 100 << 102;
+        QTest::newRow("2.675 x100") << 2.675 << 100 << 268;
+        QTest::newRow("0.45 x10") << 0.45 << 10 << 4;
+        QTest::newRow("327.605 x100") << 327.605 << 100 << 32760;
+        QTest::newRow("0.1 + 0.2 x10") << 0.1 + 0.2 << 10 << 3;
     }
     void halfEven()
     {

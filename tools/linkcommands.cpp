@@ -4,10 +4,13 @@
 #include "toolerror.h"
 
 #include "core/image.h"
+#include "core/files.h"
 #include "core/settings.h"
+#include "link/flashdump.h"
 #include "link/infolog.h"
 #include "link/protocol.h"
 #include "link/qserial.h"
+#include "link/setspeed.h"
 #include "link/transfer.h"
 
 #include <cstdio>
@@ -27,7 +30,12 @@ const char* kLinkUsage =
     "  read BASE OUT                read the controller's settings over BASE into OUT\n"
     "  write SETTINGS [--verify]    write SETTINGS to the controller; --verify reads it back\n"
     "  peek ADDR SPACE              print the word at ADDR of memory space SPACE\n"
-    "  poke ADDR VALUE SPACE        write the byte VALUE at ADDR of memory space SPACE\n";
+    "  poke ADDR VALUE SPACE        write the byte VALUE at ADDR of memory space SPACE\n"
+    "  dump-flash [--sectors LIST] [--dir DIR]\n"
+    "                               read flash sectors (LIST like 1-3,7; all 14) into\n"
+    "                               DIR/sector1.bin .. sector14.bin (DIR: .)\n"
+    "  set-speed BAUD               tell the controller to use BAUD (4800, 9600, 14400,\n"
+    "                               19200, 38400, 57600); the port keeps --baud\n";
 
 uint32_t parseNumber(const QString& text, uint32_t lo, uint32_t hi, const char* what)
 {
@@ -208,6 +216,57 @@ int cmdPoke(const LinkOptions& opts, const QStringList& args)
         throw ToolError(kExitLink, QStringLiteral("writing the byte at 0x%1 of space %2 failed after %3 attempts: %4")
                                        .arg(QString::number(addr, 16).toUpper()).arg(space)
                                        .arg(Protocol::RetryCount).arg(link.protocol.lastFault()));
+    return kExitOk;
+}
+
+int cmdDumpFlash(const LinkOptions& opts, const QStringList& args)
+{
+    SectorSet sectors = allSectors();
+    QString dir = QStringLiteral(".");
+    for (int i = 0; i < args.size(); i += 2) {
+        const QString& o = args[i];
+        if ((o != QLatin1String("--sectors") && o != QLatin1String("--dir")) || i + 1 >= args.size())
+            throw inputError(QStringLiteral("usage: vkmtool --port DEVICE dump-flash [--sectors LIST] [--dir DIR]"));
+        if (o == QLatin1String("--dir")) {
+            dir = args[i + 1];
+            continue;
+        }
+        QString why;
+        const auto chosen = parseSectorList(args[i + 1], &why);
+        if (!chosen)
+            throw inputError(QStringLiteral("--sectors: %1").arg(why));
+        sectors = *chosen;
+    }
+    Link link(opts);
+    FlashDumpProgress progress;
+    progress.status = [](const QString& s) { std::fprintf(stderr, "dump-flash: %s\n", qPrintable(s)); };
+    progress.position = [](int block) {
+        if (block % 128 == 0 && block > 0)
+            std::fprintf(stderr, "dump-flash: block %d of 512\n", block);
+    };
+    FlashDumpOutcome o;
+    try {
+        o = dumpFlash(link.protocol, sectors, dir, progress);
+    } catch (const FileError& e) {
+        throw inputError(e.message());
+    }
+    if (o.result != FlashDumpOutcome::Ok)
+        throw ToolError(kExitLink, o.detail);
+    std::fprintf(stderr, "dump-flash: Read data Ok! (%d extra attempts)\n", o.retries);
+    return kExitOk;
+}
+
+int cmdSetSpeed(const LinkOptions& opts, const QStringList& args)
+{
+    needArgs(args, 1, 1, "set-speed BAUD");
+    const int baud = static_cast<int>(parseNumber(args[0], 0, 0xFFFFFF, "speed"));
+    if (!isControllerSpeed(baud))
+        throw inputError(QStringLiteral("speed %1 is not one of 4800, 9600, 14400, 19200, 38400, 57600").arg(baud));
+    Link link(opts);
+    if (setControllerSpeed(link.protocol, baud))
+        throw ToolError(kExitLink, QStringLiteral("setting the controller's speed to %1 failed after %2 attempts: %3")
+                                       .arg(baud).arg(Protocol::RetryCount).arg(link.protocol.lastFault()));
+    std::fprintf(stderr, "set-speed: the controller now runs at %d; use --baud %d from here on\n", baud, baud);
     return kExitOk;
 }
 

@@ -30,6 +30,8 @@ int cmdRead(const LinkOptions& opts, const QStringList& args);
 int cmdWrite(const LinkOptions& opts, const QStringList& args);
 int cmdPeek(const LinkOptions& opts, const QStringList& args);
 int cmdPoke(const LinkOptions& opts, const QStringList& args);
+int cmdDumpFlash(const LinkOptions& opts, const QStringList& args);
+int cmdSetSpeed(const LinkOptions& opts, const QStringList& args);
 
 // Usage lines of the controller commands, for vkmtool --help.
 extern const char* kLinkUsage;

@@ -63,6 +63,8 @@ int main(int argc, char* argv[])
         {QStringLiteral("write"), withLink(cmdWrite)},
         {QStringLiteral("peek"), withLink(cmdPeek)},
         {QStringLiteral("poke"), withLink(cmdPoke)},
+        {QStringLiteral("dump-flash"), withLink(cmdDumpFlash)},
+        {QStringLiteral("set-speed"), withLink(cmdSetSpeed)},
     };
 
     if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {

@@ -26,7 +26,9 @@ public:
     // nullopt when the dialog is cancelled. `filter` in Qt form, for example
     // "Bin Files (*.bin);;All Files (*.*)".
     virtual std::optional<QString> openFileName(const QString& filter) = 0;
-    virtual std::optional<QString> saveFileName(const QString& filter, const QString& defaultSuffix = {}) = 0;
+    // `initialName`: the name the dialog starts with (empty: none).
+    virtual std::optional<QString> saveFileName(const QString& filter, const QString& defaultSuffix = {},
+                                                const QString& initialName = {}) = 0;
     virtual std::optional<QString> inputText(const QString& title, const QString& label, const QString& initial) = 0;
 
     void information(const QString& text) { message(Kind::Information, text); }

@@ -66,13 +66,16 @@ std::optional<QString> QtPrompter::openFileName(const QString& filter)
     return name;
 }
 
-std::optional<QString> QtPrompter::saveFileName(const QString& filter, const QString& defaultSuffix)
+std::optional<QString> QtPrompter::saveFileName(const QString& filter, const QString& defaultSuffix,
+                                                const QString& initialName)
 {
     QFileDialog dlg(parentWidget(), {}, {}, filter);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!defaultSuffix.isEmpty())
         dlg.setDefaultSuffix(defaultSuffix);
+    if (!initialName.isEmpty())
+        dlg.selectFile(initialName);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return std::nullopt;
     return dlg.selectedFiles().first();

@@ -13,7 +13,8 @@ public:
     void message(Kind kind, const QString& text) override;
     Answer ask(Kind kind, const QString& text) override;
     std::optional<QString> openFileName(const QString& filter) override;
-    std::optional<QString> saveFileName(const QString& filter, const QString& defaultSuffix) override;
+    std::optional<QString> saveFileName(const QString& filter, const QString& defaultSuffix,
+                                        const QString& initialName) override;
     std::optional<QString> inputText(const QString& title, const QString& label, const QString& initial) override;
 };
 

@@ -42,9 +42,10 @@ std::optional<QString> ScriptedPrompter::openFileName(const QString&)
     return f;
 }
 
-std::optional<QString> ScriptedPrompter::saveFileName(const QString&, const QString&)
+std::optional<QString> ScriptedPrompter::saveFileName(const QString&, const QString&, const QString& initialName)
 {
     shown << QStringLiteral("Save");
+    saveInitialNames << initialName;
     if (files_.empty()) {
         unexpected << shown.back();
         return std::nullopt;

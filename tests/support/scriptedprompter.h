@@ -23,15 +23,26 @@ public:
     // "Question Error: ...", "Open", "Save", "Input: label").
     QStringList shown;
     QStringList unexpected;
+    // The name each save dialog started with.
+    QStringList saveInitialNames;
 
-    void clear() { shown.clear(); unexpected.clear(); answers_.clear(); files_.clear(); inputs_.clear(); }
+    void clear()
+    {
+        shown.clear();
+        unexpected.clear();
+        saveInitialNames.clear();
+        answers_.clear();
+        files_.clear();
+        inputs_.clear();
+    }
     // The last message or question text, or empty.
     QString last() const { return shown.isEmpty() ? QString() : shown.back(); }
 
     void message(Kind kind, const QString& text) override;
     Answer ask(Kind kind, const QString& text) override;
     std::optional<QString> openFileName(const QString& filter) override;
-    std::optional<QString> saveFileName(const QString& filter, const QString& defaultSuffix) override;
+    std::optional<QString> saveFileName(const QString& filter, const QString& defaultSuffix,
+                                        const QString& initialName) override;
     std::optional<QString> inputText(const QString& title, const QString& label, const QString& initial) override;
 
     static QString kindName(Kind kind);
