@@ -1,7 +1,7 @@
 // Bulk transfers on a noisy line: vkm-sim loses, cuts short or corrupts about
 // one reply in a hundred at random, and vkmtool's full write (with its
-// read-back) and full read still move every byte: the controller's memory
-// and the files compare equal by SHA-256. The additive checksum cannot see
+// read-back), full read and flash dump of all fourteen sectors still move
+// every byte: the controller's memory and the files compare equal by SHA-256. The additive checksum cannot see
 // two bytes swapped, so a write is proved by reading it back.
 
 #include "core/image.h"
@@ -9,6 +9,7 @@
 #include "simfixture.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -60,7 +61,7 @@ Run vkmtool(const QStringList& args)
 {
     QProcess p;
     p.start(QStringLiteral(VKM_BIN_DIR "/tools/vkmtool"), args);
-    if (!p.waitForFinished(120000))
+    if (!p.waitForFinished(240000))
         p.kill();
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
 }
@@ -120,6 +121,24 @@ private slots:
             QCOMPARE(sha256(readFile(out)), sha256(eeprom));
         }
         QVERIFY2(sim.requestCount() > 2 * 256, qPrintable(QString::number(sim.requestCount())));
+    }
+
+    // All fourteen sectors, 7168 requests of 131-byte replies: each file is
+    // the controller's program memory exactly.
+    void flashDumpOfAllSectors()
+    {
+        SimFixture sim;
+        QVERIFY2(sim.start(noisyLine(11)), qPrintable(sim.error()));
+        const QString out = dir.filePath(QStringLiteral("dump"));
+        QVERIFY(QDir().mkpath(out));
+        const Run r = vkmtool({"--port", sim.ptyPath(), "dump-flash", "--dir", out});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        for (int n = 1; n <= 14; ++n) {
+            const QByteArray memory = sim.readMemory(2, uint32_t(n) * 0x10000, 0x10000);
+            QCOMPARE(memory.size(), 0x10000);
+            QCOMPARE(sha256(readFile(QDir(out).filePath(QStringLiteral("sector%1.bin").arg(n)))), sha256(memory));
+        }
+        QVERIFY2(sim.requestCount() > 14 * 512, qPrintable(QString::number(sim.requestCount())));
     }
 };
 

@@ -13,14 +13,17 @@
 #include "core/state.h"
 #include "editors/analogmodule.h"
 #include "editors/relay.h"
+#include "link/flashdump.h"
 #include "link/live.h"
 #include "link/online.h"
 #include "link/session.h"
 #include "scriptedprompter.h"
+#include "service/readcontrollerxmemory.h"
 #include "simfixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,7 +40,7 @@ using namespace vkm;
 
 namespace {
 
-enum class Op { ReadAll, WriteAll, Online, WriteOnLine, Live };
+enum class Op { ReadAll, WriteAll, Online, WriteOnLine, Live, FlashDump };
 
 // What each operation is, where a fault that aims at it strikes, and when
 // the silence or the kill comes.
@@ -60,6 +63,8 @@ const OpInfo kOps[] = {
     {Op::WriteOnLine, "relays Apply on-line", "cmd=5,addr=0x5C0,addrto=0x5C0", 8, 8},
     // the value request of a tick (the ADC code comes first)
     {Op::Live, "analog live values", "cmd=6,space=6", 1, 2},
+    // sectors 1 and 2 ticked: block 100 of sector 2
+    {Op::FlashDump, "flash dump", "cmd=4,space=2,addr=0x23200,addrto=0x23200", 512 + 100, 512 + 88},
 };
 
 enum class Special { None, Silence, Kill, Speed };
@@ -96,6 +101,17 @@ const QString kWriteFailed = QStringLiteral("Error: Ошибка записи д
 const QString kOnlineProbeOk = QStringLiteral(
     "Information: Прибор подключен в режиме OnLine!. Сейчас произойдет чтение настроек из прибора!");
 const QString kNotConnected = QStringLiteral("Error: Прибор не подключен!");
+
+// What vkm-sim's program memory holds: the bytes of flash sector n.
+QByteArray sectorBytes(int sector)
+{
+    QByteArray b(int(kFlashSectorSize), 0);
+    for (uint32_t i = 0; i < kFlashSectorSize; ++i) {
+        const uint32_t a = uint32_t(sector) * kFlashSectorSize + i;
+        b[int(i)] = char(a + 3 * (a >> 8) + 7 * (a >> 16));
+    }
+    return b;
+}
 
 QByteArray bytesOf(const SettingsRecord& r) { return QByteArray(reinterpret_cast<const char*>(r.bytes()), kSettingsSize); }
 QByteArray imageOf(const SettingsRecord& r)
@@ -160,6 +176,14 @@ class TestFaults : public QObject {
     TFormSetup* setup() { return form->dialogs().FormSetup; }
     TFormRelay* relays() { return relayEditor.get(); }
     TFormAnalogModule* analog() { return analogEditor.get(); }
+    TFormReadControllerXMemory* dump() { return form->dialogs().FormReadControllerXMemory; }
+    QString dumpDir() { return path("dump"); }
+    QByteArray dumpFile(int sector)
+    {
+        QFile f(QDir(dumpDir()).filePath(sectorFileName(sector)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    bool dumpFileExists(int sector) { return QFile::exists(QDir(dumpDir()).filePath(sectorFileName(sector))); }
 
     // Opens the dialogs an operation works in, before its fault is set.
     void prepare(Op op)
@@ -178,6 +202,13 @@ class TestFaults : public QObject {
             // ticks come from the test
             analog()->pollCycle().TimerAnalog.setInterval(24 * 3600 * 1000);
             QVERIFY(analog()->pollCycle().running());
+        } else if (op == Op::FlashDump) {
+            QDir(dumpDir()).removeRecursively();
+            QVERIFY(QDir().mkpath(dumpDir()));
+            dump()->setDirectory(dumpDir());
+            dump()->show();
+            for (int n = 1; n <= kFlashSectors; ++n)
+                dump()->findChild<QCheckBox*>(QStringLiteral("Sector%1").arg(n))->setChecked(n <= 2);
         }
     }
 
@@ -199,6 +230,9 @@ class TestFaults : public QObject {
         }
         case Op::Live:
             analog()->pollCycle().tickNow();
+            break;
+        case Op::FlashDump:
+            dump()->findChild<QPushButton*>(QStringLiteral("btRead"))->click();
             break;
         }
     }
@@ -245,6 +279,28 @@ class TestFaults : public QObject {
             QVERIFY(!prompts.shown.contains(kReceived)); // a poll shows no box
             QCOMPARE(bytesOf(Settings), settingsBefore);
             break;
+        case Op::FlashDump: {
+            QCOMPARE(prompts.last(), kReadFailed);
+            QCOMPARE(dump()->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), QStringLiteral("Error read data!"));
+            QVERIFY(!dump()->running());
+            // The files hold what was read before the failure, block by
+            // block, and every byte of them is the controller's; the sector
+            // after the failing one is not begun.
+            if (special == Special::Speed) {
+                QCOMPARE(dumpFile(1).size(), qsizetype(0));
+                QVERIFY(!dumpFileExists(2));
+            } else {
+                QCOMPARE(dumpFile(1), sectorBytes(1));
+                const QByteArray two = dumpFile(2);
+                QCOMPARE(two.size() % kFlashBlockSize, qsizetype(0));
+                if (special != Special::Kill)
+                    QCOMPARE(two.size(), qsizetype(100 * kFlashBlockSize));
+                QCOMPARE(two, sectorBytes(2).left(two.size()));
+            }
+            QVERIFY(!dumpFileExists(3));
+            QCOMPARE(bytesOf(Settings), settingsBefore);
+            break;
+        }
         }
         // a port that died is reported once, in the general error box
         const QStringList portErrors = prompts.shown.filter(QRegularExpression(QStringLiteral("^Error: COM1 \\(.*\\) failed: ")));
@@ -283,6 +339,13 @@ class TestFaults : public QObject {
             QCOMPARE(liveCode(), QStringLiteral("1500"));
             QCOMPARE(liveValue(), liveScaled(1234, 100));
             QVERIFY(prompts.shown.isEmpty());
+            break;
+        case Op::FlashDump:
+            QCOMPARE(prompts.shown, QStringList{kReceived});
+            QCOMPARE(dump()->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), QStringLiteral("Read data Ok!"));
+            QCOMPARE(dumpFile(1), sectorBytes(1));
+            QCOMPARE(dumpFile(2), sectorBytes(2));
+            QVERIFY(!dumpFileExists(3));
             break;
         }
     }
@@ -326,6 +389,8 @@ private slots:
     void applyOnline() { runRow(Op::WriteOnLine); }
     void liveValues_data() { faultRows(); }
     void liveValues() { runRow(Op::Live); }
+    void flashDump_data() { faultRows(); }
+    void flashDump() { runRow(Op::FlashDump); }
 
 private:
     static void faultRows()
