@@ -412,10 +412,9 @@ Bytes Controller::execute(const Request& r)
 std::optional<Reply> Controller::handle(const Request& r, long ptySpeed, std::string& note)
 {
     ++requests;
-    Bytes wire;
+    Bytes wire(r.frame);
     if (r.address >= 0)
-        wire.push_back(static_cast<uint8_t>(r.address));
-    wire.insert(wire.end(), r.frame.begin(), r.frame.end());
+        wire.insert(wire.begin(), static_cast<uint8_t>(r.address));
     requestLog.push_back(hex(wire));
 
     if (ptySpeed > 0 && ptySpeed != speed) {

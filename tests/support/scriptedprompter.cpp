@@ -37,9 +37,11 @@ std::optional<QString> ScriptedPrompter::openFileName(const QString&)
         unexpected << shown.back();
         return std::nullopt;
     }
-    auto f = files_.front();
+    // a new optional from the name: g++ 12 -O2 takes a copied
+    // optional<QString> for maybe uninitialised
+    const std::optional<QString> f = std::move(files_.front());
     files_.pop_front();
-    return f;
+    return f ? std::optional<QString>(*f) : std::nullopt;
 }
 
 std::optional<QString> ScriptedPrompter::saveFileName(const QString&, const QString&, const QString& initialName)
@@ -50,9 +52,11 @@ std::optional<QString> ScriptedPrompter::saveFileName(const QString&, const QStr
         unexpected << shown.back();
         return std::nullopt;
     }
-    auto f = files_.front();
+    // a new optional from the name: g++ 12 -O2 takes a copied
+    // optional<QString> for maybe uninitialised
+    const std::optional<QString> f = std::move(files_.front());
     files_.pop_front();
-    return f;
+    return f ? std::optional<QString>(*f) : std::nullopt;
 }
 
 std::optional<QString> ScriptedPrompter::inputText(const QString&, const QString& label, const QString&)
@@ -62,9 +66,11 @@ std::optional<QString> ScriptedPrompter::inputText(const QString&, const QString
         unexpected << shown.back();
         return std::nullopt;
     }
-    auto t = inputs_.front();
+    // a new optional from the name: g++ 12 -O2 takes a copied
+    // optional<QString> for maybe uninitialised
+    const std::optional<QString> t = std::move(inputs_.front());
     inputs_.pop_front();
-    return t;
+    return t ? std::optional<QString>(*t) : std::nullopt;
 }
 
 } // namespace vkm
