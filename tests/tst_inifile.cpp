@@ -131,6 +131,7 @@ private slots:
         QTest::newRow("CR CR LF") << QByteArray("[Dtrans]\nAdrOut_Text=abc\r\r\nx=1\r\r\r\n") << QString("abc");
         QTest::newRow("CR CR LF header") << QByteArray("[Dtrans]\r\r\nAdrOut_Text=abc") << QString("abc");
         QTest::newRow("lone CR inside") << QByteArray("[Dtrans]\nAdrOut_Text=a\rb\n") << QString("a\rb");
+        QTest::newRow("blank line of CRs (fuzz)") << QByteArray("[Dtrans]\nAdrOut_Text=abc\n\n\r\r\r\r\n") << QString("abc");
         QTest::newRow("blanks") << QByteArray("[ Dtrans ]\n\t AdrOut_Text \t= abc \t\r\n") << QString("abc");
     }
     void loadSaveIsAFixedPoint()
