@@ -71,7 +71,7 @@ enum class Special { None, Silence, Kill, Speed };
 
 struct FaultRow {
     const char* name;
-    const char* spec;     // fault kind; the operation's target is added
+    const char* text;     // vkm-sim's fault; the operation's target is added
     bool global;          // on every request instead of the target
     Special special;
     bool succeeds;        // the operation completes despite it
@@ -414,8 +414,8 @@ private:
         QTimer killer;
         switch (row.special) {
         case Special::None:
-            QVERIFY(sim->fault(row.global ? QString::fromLatin1(row.spec)
-                                          : QStringLiteral("%1,%2").arg(QLatin1String(row.spec), QLatin1String(info.target))));
+            QVERIFY(sim->fault(row.global ? QString::fromLatin1(row.text)
+                                          : QStringLiteral("%1,%2").arg(QLatin1String(row.text), QLatin1String(info.target))));
             break;
         case Special::Silence:
             QVERIFY(sim->silentAfter(info.silentAfter));
