@@ -8,8 +8,7 @@
 #include "link/online.h"
 #include "link/session.h"
 #include "link/transfer.h"
-#include "scriptedprompter.h"
-#include "simfixture.h"
+#include "simrig.h"
 
 #include <QAbstractButton>
 #include <QLocale>
@@ -20,13 +19,6 @@
 #include <memory>
 
 namespace vkm {
-
-// A decimal text as the current locale writes it: dec("5.00") is "5,00"
-// under a comma locale.
-inline QString dec(QString s)
-{
-    return s.replace(QLatin1Char('.'), QLocale().decimalPoint());
-}
 
 inline QList<uint8_t> wireBytes(const QString& line)
 {
@@ -77,34 +69,7 @@ inline QStringList describe(const QStringList& wire)
     return out;
 }
 
-struct ServiceRig {
-    QTemporaryDir dir;
-    SimFixture sim;
-    std::unique_ptr<LinkSession> link;
-    ScriptedPrompter prompts;
-    QList<QPair<int, int>> writes;
-    std::unique_ptr<AppContext> ctx;
-    QString why;
-
-    bool start(const QStringList& options = {})
-    {
-        if (!sim.start(options)) {
-            why = sim.error();
-            return false;
-        }
-        link = std::make_unique<LinkSession>(dir.filePath(QStringLiteral("vkm.ini")));
-        link->port.setDevice(sim.ptyPath());
-        if (!link->port.open()) {
-            why = link->port.errorString();
-            return false;
-        }
-        ctx.reset(new AppContext{link->protocol, prompts, [this](int from, int to) {
-                                     writes << qMakePair(from, to);
-                                     return WriteOnLine(link->protocol, from, to);
-                                 }});
-        return true;
-    }
-    Protocol& protocol() { return link->protocol; }
+struct ServiceRig : SimRig {
     QStringList requests() { return describe(sim.requestLog()); }
 };
 

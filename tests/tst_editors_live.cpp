@@ -16,8 +16,7 @@
 #include "link/online.h"
 #include "link/session.h"
 #include "link/transfer.h"
-#include "scriptedprompter.h"
-#include "simfixture.h"
+#include "simrig.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,13 +35,6 @@
 using namespace vkm;
 
 namespace {
-
-// A decimal text as the current locale writes it: dec("5.00") is "5,00"
-// under a comma locale.
-QString dec(QString s)
-{
-    return s.replace(QLatin1Char('.'), QLocale().decimalPoint());
-}
 
 // The requests the simulator saw, in order, by what they do: "adc 2",
 // "value 10", "off", "on", "block 19", or the hex for anything else.
@@ -90,36 +82,8 @@ QStringList onlineWrite(int first, int last)
 const QString kWritten = QStringLiteral("Information: Данные записаны в контроллер!");
 const QString kWriteFailed = QStringLiteral("Error: Ошибка записи данных!");
 
-// The simulator, the link on its pty, the boxes and the on-line write the
-// dialogs are given; every on-line write range is recorded.
-struct Rig {
-    QTemporaryDir dir;
-    SimFixture sim;
-    std::unique_ptr<LinkSession> link;
-    ScriptedPrompter prompts;
-    QList<QPair<int, int>> writes;
-    std::unique_ptr<AppContext> ctx;
-    QString why;
-
-    bool start(const QStringList& options = {})
-    {
-        if (!sim.start(options)) {
-            why = sim.error();
-            return false;
-        }
-        link = std::make_unique<LinkSession>(dir.filePath(QStringLiteral("vkm.ini")));
-        link->port.setDevice(sim.ptyPath());
-        if (!link->port.open()) {
-            why = link->port.errorString();
-            return false;
-        }
-        ctx.reset(new AppContext{link->protocol, prompts, [this](int from, int to) {
-                                     writes << qMakePair(from, to);
-                                     return WriteOnLine(link->protocol, from, to);
-                                 }});
-        return true;
-    }
-    Protocol& protocol() { return link->protocol; }
+// The rig, with the requests the simulator saw described as above.
+struct Rig : SimRig {
     QStringList requests() { return describe(sim.requestLog()); }
 };
 
