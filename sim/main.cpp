@@ -69,7 +69,7 @@ void usage()
         "  --pace               emulate the line speed: 11 bits per byte\n"
         "  --ignore-speed       answer whatever speed the line runs at\n"
         "  --address A          the controller's address byte (1)\n"
-        "  --fault SPEC         inject a fault (repeatable)\n"
+        "  --fault FAULT        inject a fault (repeatable)\n"
         "  --silent-after N     answer N requests, then none\n"
         "  --seed S             seed of the random faults (1)\n"
         "  --log                every request and reply in hex on stderr\n");
