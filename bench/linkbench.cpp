@@ -7,6 +7,8 @@
 //   wait_cpu_percent           CPU used while ReadWord waits on a silent line
 //   read_ratio_vs_wire_115200  full read with the line paced at 115200 bit/s,
 //                              against the bytes' wire time
+//   termios_ratio_vs_wire_115200  the bare termios loop on that paced line:
+//                              what the simulator and the pty cost by themselves
 
 #include "core/settings.h"
 #include "link/infolog.h"
@@ -216,6 +218,17 @@ void readVsWire()
     }
     const double wire = kBlocks * (kRequestBytes + kReplyBytes) * 11.0 / 115200.0;
     std::printf("%s %.2f\n", name, s / wire);
+
+    // The floor under that figure: the same exchanges in the bare termios
+    // loop against the same paced simulator.
+    std::vector<double> raw;
+    line.port.close();
+    for (int i = 0; i < kRuns; ++i)
+        raw.push_back(termiosRead(sim.ptyPath(), B115200));
+    if (best(raw) > 0)
+        std::printf("termios_ratio_vs_wire_115200 %.2f\n", best(raw) / wire);
+    else
+        fail("termios_ratio_vs_wire_115200", QStringLiteral("a read failed"));
 }
 
 } // namespace
