@@ -432,9 +432,9 @@ std::string Simulator::command(const std::string& line, bool& quit)
         return "ok";
     }
     if (cmd == "fault") {
-        std::string spec, error;
-        in >> spec;
-        auto f = parseFault(spec, error);
+        std::string faultText, error;
+        in >> faultText;
+        auto f = parseFault(faultText, error);
         if (!f)
             return "error " + error;
         ctl_.faults.push_back(*f);

@@ -354,7 +354,7 @@ void TestSim::resyncAfterGarbage()
 
 void TestSim::faults_data()
 {
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("size");
     QTest::addColumn<bool>("sumOk");
     QTest::newRow("noreply") << "noreply" << 0 << false;
@@ -368,19 +368,19 @@ void TestSim::faults_data()
 
 void TestSim::faults()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, fault);
     QFETCH(int, size);
     QFETCH(bool, sumOk);
     SimFixture sim;
-    QVERIFY2(sim.start({"--fault", spec + ",count=1"}), qPrintable(sim.error()));
+    QVERIFY2(sim.start({"--fault", fault + ",count=1"}), qPrintable(sim.error()));
     RawPort port(sim.ptyPath());
     const QByteArray r = port.exchange(1, readWordFrame(0x1022, 2), 4, 300);
     QCOMPARE(r.size(), size);
     if (size == 4)
         QCOMPARE(sumsToFF(r), sumOk);
-    if (spec.startsWith("extra"))
+    if (fault.startsWith("extra"))
         QVERIFY(sumsToFF(r.left(4)));
-    if (spec.startsWith("noise")) {
+    if (fault.startsWith("noise")) {
         // A reader that takes the first 4 bytes sees a wrong sum; the
         // correct reply follows the noise.
         QVERIFY(!sumsToFF(r.left(4)));
@@ -414,7 +414,7 @@ void TestSim::faultSelectors()
 void TestSim::faultRanges_data()
 {
     // Block reads at 0xF8, 0x100, 0x108, 0x110; X marks a wrong sum.
-    QTest::addColumn<QString>("spec");
+    QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("expected");
     QTest::newRow("addr..addrto") << "badsum,cmd=4,addr=0x100,addrto=0x10F" << ".XX.";
     QTest::newRow("addrto alone") << "badsum,addrto=0x100" << "XX..";
@@ -425,10 +425,10 @@ void TestSim::faultRanges_data()
 
 void TestSim::faultRanges()
 {
-    QFETCH(QString, spec);
+    QFETCH(QString, fault);
     QFETCH(QString, expected);
     SimFixture sim;
-    QVERIFY2(sim.start({"--fault", spec}), qPrintable(sim.error()));
+    QVERIFY2(sim.start({"--fault", fault}), qPrintable(sim.error()));
     RawPort port(sim.ptyPath());
     QString got;
     for (uint32_t addr : {0xF8u, 0x100u, 0x108u, 0x110u}) {
@@ -449,11 +449,11 @@ void TestSim::randomFaultsAreSeeded()
             p += sumsToFF(port.exchange(1, readWordFrame(0x1022, 2), 4, 700, 0)) ? '.' : 'X';
         return p;
     };
-    const QString spec = "badsum,rate=0.3";
+    const QString fault = "badsum,rate=0.3";
     SimFixture a, b, c;
-    QVERIFY2(a.start({"--seed", "7", "--fault", spec}), qPrintable(a.error()));
-    QVERIFY2(b.start({"--seed", "7", "--fault", spec}), qPrintable(b.error()));
-    QVERIFY2(c.start({"--seed", "8", "--fault", spec}), qPrintable(c.error()));
+    QVERIFY2(a.start({"--seed", "7", "--fault", fault}), qPrintable(a.error()));
+    QVERIFY2(b.start({"--seed", "7", "--fault", fault}), qPrintable(b.error()));
+    QVERIFY2(c.start({"--seed", "8", "--fault", fault}), qPrintable(c.error()));
     const QString first = pattern(a);
     QCOMPARE(pattern(b), first);
     QVERIFY(pattern(c) != first);

@@ -251,7 +251,7 @@ QStringList SimFixture::requestLog()
 }
 
 bool SimFixture::resetCounters() { return command("reset-counters").has_value(); }
-bool SimFixture::fault(const QString& spec) { return command("fault " + spec).has_value(); }
+bool SimFixture::fault(const QString& faultText) { return command("fault " + faultText).has_value(); }
 bool SimFixture::clearFaults() { return command("faults-clear").has_value(); }
 bool SimFixture::silentAfter(int requests) { return command(QString("silent-after %1").arg(requests)).has_value(); }
 

@@ -72,7 +72,7 @@ public:
     bool resetCounters();
 
     // A fault in vkm-sim's text form, e.g. "noreply,cmd=4,addr=800,count=3".
-    bool fault(const QString& spec);
+    bool fault(const QString& faultText);
     bool clearFaults();
     bool silentAfter(int requests);
     long controllerSpeed(); // the speed the controller runs at
