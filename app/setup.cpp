@@ -1,6 +1,7 @@
 #include "app/setup.h"
 
 #include "app/placement.h"
+#include "app/ui/buttonrow.h"
 #include "app/ui/guard.h"
 #include "link/dtrans.h"
 #include "link/inifile.h"
@@ -86,10 +87,7 @@ TFormSetup::TFormSetup(AppContext& ctx, LinkSession& link, QWidget* parent)
     OKBtn->setAutoDefault(false);
     CancelBtn->setAutoDefault(false);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    auto* buttons = buttonRow({OKBtn, CancelBtn});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rs);

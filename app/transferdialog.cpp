@@ -1,5 +1,6 @@
 #include "app/transferdialog.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/guard.h"
 
 #include <QCloseEvent>
@@ -32,10 +33,7 @@ TransferDialog::TransferDialog(AppContext& ctx, const QString& title, const QStr
     Button1->setAutoDefault(false);
     Button2->setAutoDefault(false);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    auto* buttons = buttonRow({Button1, Button2});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Edit1);
     layout->addWidget(bar_);

@@ -1,5 +1,6 @@
 #include "editors/analogmodule.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "core/rules.h"
 #include "core/state.h"
@@ -114,11 +115,7 @@ TFormAnalogModule::TFormAnalogModule(AppContext& ctx, QWidget* parent)
     readingsLayout->addRow(QStringLiteral("Показание АЦП:"), Edit1);
     readingsLayout->addRow(QStringLiteral("Реальное значение:"), Edit2);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    buttons->addWidget(ApplyBtn);
+    auto* buttons = buttonRow({OKBtn, CancelBtn, ApplyBtn});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(channelBox);

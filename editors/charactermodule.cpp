@@ -1,5 +1,6 @@
 #include "editors/charactermodule.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "core/rules.h"
 #include "core/state.h"
@@ -74,11 +75,7 @@ TFormCharacterModule::TFormCharacterModule(AppContext& ctx, QWidget* parent)
     auto* readingsLayout = new QFormLayout(readingsBox);
     readingsLayout->addRow(QStringLiteral("Реальное значение:"), Edit1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    buttons->addWidget(ApplyBtn);
+    auto* buttons = buttonRow({OKBtn, CancelBtn, ApplyBtn});
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(settingsBox);

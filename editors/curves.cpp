@@ -1,5 +1,6 @@
 #include "editors/curves.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "app/ui/guard.h"
 #include "core/codepage.h"
@@ -190,11 +191,7 @@ TFormCurves::TFormCurves(AppContext& ctx, QWidget* parent)
     auto* body = new QHBoxLayout;
     body->addLayout(left);
     body->addWidget(view, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(apply_);
+    auto* buttons = buttonRow({ok, cancel, apply_});
     auto* top = new QVBoxLayout(this);
     top->addLayout(body, 1);
     top->addLayout(buttons);

@@ -1,5 +1,6 @@
 #include "editors/display.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "core/state.h"
 #include "editors/editorkit.h"
@@ -35,11 +36,7 @@ TFormDisplay::TFormDisplay(AppContext& ctx, QWidget* parent)
     form->addRow(QStringLiteral("Параметр для вывода тонн:"), load_);
     form->addRow(QStringLiteral("Параметр для вывода вылета:"), outreach_);
     form->addRow(QStringLiteral("Параметр для вывода пределов:"), limits_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(apply_);
+    auto* buttons = buttonRow({ok, cancel, apply_});
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addStretch();

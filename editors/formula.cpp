@@ -1,5 +1,6 @@
 #include "editors/formula.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "app/ui/guard.h"
 #include "core/rules.h"
@@ -202,11 +203,7 @@ TFormFormula::TFormFormula(AppContext& ctx, QWidget* parent)
     result->addWidget(new QLabel(QStringLiteral("Результат:")));
     result->addWidget(Edit1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    buttons->addWidget(ApplyBtn);
+    auto* buttons = buttonRow({OKBtn, CancelBtn, ApplyBtn});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);

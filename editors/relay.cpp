@@ -1,5 +1,6 @@
 #include "editors/relay.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "core/state.h"
 #include "editors/digitalset.h"
@@ -39,11 +40,7 @@ TFormRelay::TFormRelay(AppContext& ctx, QWidget* parent)
     form->addRow(QStringLiteral("Реле управления:"), list_);
     form->addRow(QString(), use_);
     form->addRow(QString(), inputs_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(apply_);
+    auto* buttons = buttonRow({ok, cancel, apply_});
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addStretch();

@@ -1,5 +1,6 @@
 #include "editors/strings.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "core/codepage.h"
 #include "core/state.h"
@@ -121,11 +122,7 @@ TFormStrings::TFormStrings(AppContext& ctx, QWidget* parent)
     auto* groups = new QHBoxLayout;
     groups->addWidget(crane, 1);
     groups->addWidget(recorder, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(apply_);
+    auto* buttons = buttonRow({ok, cancel, apply_});
     auto* top = new QVBoxLayout(this);
     top->addLayout(groups);
     top->addLayout(buttons);

@@ -1,5 +1,6 @@
 #include "editors/switchpoint.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "app/ui/guard.h"
 #include "core/rules.h"
@@ -135,11 +136,7 @@ TFormSwitchPoint::TFormSwitchPoint(AppContext& ctx, QWidget* parent)
     relayForm->addRow(QStringLiteral("Реле управления:"), relay_);
     relayForm->addRow(QString(), inputs_);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(apply_);
+    auto* buttons = buttonRow({ok, cancel, apply_});
     auto* top = new QVBoxLayout(this);
     top->addWidget(pointBox);
     top->addWidget(paramBox);

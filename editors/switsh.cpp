@@ -1,5 +1,6 @@
 #include "editors/switsh.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "core/state.h"
 #include "editors/digitalset.h"
@@ -46,11 +47,7 @@ TFormSwitsh::TFormSwitsh(AppContext& ctx, QWidget* parent)
     form->addRow(QStringLiteral("1 Контролируемый параметр:"), param1_);
     form->addRow(QStringLiteral("2 Контролируемый параметр:"), param2_);
     form->addRow(QString(), inputs_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(apply_);
+    auto* buttons = buttonRow({ok, cancel, apply_});
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addStretch();

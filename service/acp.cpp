@@ -1,5 +1,6 @@
 #include "service/acp.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "core/rules.h"
 #include "core/state.h"
@@ -125,11 +126,7 @@ TFormACP::TFormACP(AppContext& ctx, QWidget* parent)
     points->addWidget(SpinEdit2, 2, 1);
     points->addWidget(FloatEdit2, 2, 2);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    buttons->addWidget(ApplyBtn);
+    auto* buttons = buttonRow({OKBtn, CancelBtn, ApplyBtn});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);

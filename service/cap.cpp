@@ -1,5 +1,6 @@
 #include "service/cap.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "app/ui/guard.h"
 #include "core/rules.h"
@@ -116,11 +117,7 @@ TFormCAP::TFormCAP(AppContext& ctx, QWidget* parent)
     CancelBtn = named(new QPushButton(QStringLiteral("Cancel")), "CancelBtn");
     ApplyBtn = named(new QPushButton(ApplyCaption), "ApplyBtn");
     OKBtn->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    buttons->addWidget(ApplyBtn);
+    auto* buttons = buttonRow({OKBtn, CancelBtn, ApplyBtn});
 
     auto* l = new QVBoxLayout(this);
     l->addWidget(channel);

@@ -1,5 +1,6 @@
 #include "service/test.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 
 #include <QCheckBox>
@@ -53,11 +54,7 @@ TFormTest::TFormTest(AppContext& ctx, QWidget* parent)
     auto* ok = new QPushButton(QStringLiteral("OK"));
     auto* cancel = new QPushButton(QStringLiteral("Cancel"));
     auto* apply = new QPushButton(QStringLiteral("Применить")); // does nothing
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(apply);
+    auto* buttons = buttonRow({ok, cancel, apply});
 
     auto* l = new QVBoxLayout(this);
     l->addWidget(channel);

@@ -1,5 +1,6 @@
 #include "service/testall.h"
 
+#include "app/ui/buttonrow.h"
 #include "app/ui/context.h"
 #include "core/rules.h"
 #include "link/protocol.h"
@@ -87,10 +88,7 @@ TFormTestAll::TFormTestAll(AppContext& ctx, QWidget* parent)
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     CancelBtn = new QPushButton(QStringLiteral("Cancel"));
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    auto* buttons = buttonRow({OKBtn, CancelBtn});
 
     auto* l = new QVBoxLayout(this);
     l->addWidget(channel);
